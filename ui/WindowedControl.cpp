@@ -1,0 +1,77 @@
+#include "ui/WindowedControl.h"
+
+#include "ui/Window.h"
+
+#include <commctrl.h>
+
+namespace ui {
+
+namespace {
+const wchar_t kControlProperty[] = L"Tonalix.Control";
+const UINT_PTR kSubclassId = 1;
+
+int NextControlId() {
+    // Identifiers start above IDOK/IDCANCEL, so Enter and Escape never "press" a control by accident.
+    static int next = 1000;
+    return next++;
+}
+}  // namespace
+
+WindowedControl::~WindowedControl() {
+    if (!hwnd_) return;
+    if (subclassed_) RemoveWindowSubclass(hwnd_, &WindowedControl::SubclassProc, kSubclassId);
+    RemovePropW(hwnd_, kControlProperty);
+    DestroyWindow(hwnd_);
+}
+
+WindowedControl* WindowedControl::FromHandle(HWND hwnd) {
+    return static_cast<WindowedControl*>(GetPropW(hwnd, kControlProperty));
+}
+
+bool WindowedControl::CreateControl(HWND parent, const wchar_t* className, const ControlArgs& args) {
+    hwnd_ = CreateWindowExW(args.exStyle, className, args.text, WS_CHILD | args.style, args.left, args.top,
+                            args.width, args.height, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId())), ModuleInstance(), nullptr);
+    if (!hwnd_) return false;
+    SetPropW(hwnd_, kControlProperty, this);
+    if (args.font) SetFont(args.font);
+    return true;
+}
+
+void WindowedControl::Subclass() {
+    if (hwnd_ && !subclassed_)
+        subclassed_ = SetWindowSubclass(hwnd_, &WindowedControl::SubclassProc, kSubclassId,
+                                        reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+}
+
+LRESULT CALLBACK WindowedControl::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                               DWORD_PTR data) {
+    auto* self = reinterpret_cast<WindowedControl*>(data);
+    try {
+        LRESULT result = 0;
+        if (self->OnControlMessage(message, wParam, lParam, result)) return result;
+    } catch (...) {
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+std::wstring WindowedControl::Text() const {
+    const int length = GetWindowTextLengthW(hwnd_);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(hwnd_, text.data(), length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+void WindowedControl::SetBounds(int left, int top, int width, int height) const {
+    SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT WindowedControl::Bounds() const {
+    RECT rc{};
+    GetWindowRect(hwnd_, &rc);
+    MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+}  // namespace ui
