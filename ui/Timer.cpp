@@ -2,6 +2,12 @@
 
 namespace ui {
 
+void Timer::SetOwner(HWND owner) {
+    Stop();
+    owner_ = owner;
+    if (enabled_) Start();
+}
+
 void Timer::SetInterval(UINT milliseconds) {
     if (interval_ == milliseconds) return;
     interval_ = milliseconds;

@@ -10,6 +10,8 @@ namespace ui {
 class Timer {
 public:
     Timer(HWND owner, UINT_PTR id) : owner_(owner), id_(id) {}
+    // The window whose WM_TIMER carries the ticks; set once that window exists.
+    void SetOwner(HWND owner);
     ~Timer() { Stop(); }
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;

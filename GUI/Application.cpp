@@ -1,0 +1,6 @@
+#include "GUI/Application.h"
+
+ui::MessageLoop& Application() {
+    static ui::MessageLoop loop;
+    return loop;
+}

@@ -1,0 +1,508 @@
+#include "GUI/MainUnit.h"
+
+#include "GUI/AboutUnit.h"
+#include "GUI/AnsiText.h"
+#include "GUI/EngineBridge.h"
+#include "GUI/OptionsUnit.h"
+#include "GUI/PelkoConfig.h"
+#include "GUI/PelkoDLLAPI.h"
+#include "GUI/VersionDocument.h"
+#include "GUI/VersionInfo.h"
+#include "GUI/WindowMessages.h"
+#include "GUI/Application.h"
+#include "resources/ResourceIds.h"
+
+#include <shellapi.h>
+
+#include <cwchar>
+
+TPelkoMainForm* PelkoMainForm = nullptr;
+const wchar_t kServiceWebSite[] = L"http://www.tonalix.com";
+
+namespace {
+
+constexpr int kClientWidth = 208;
+constexpr int kClientHeight = 184;
+constexpr COLORREF kEditFocusColor = RGB(255, 255, 224);
+constexpr COLORREF kLinkColor = RGB(0, 0, 255);
+constexpr UINT_PTR kVersionCheckTimerId = 1;
+constexpr UINT_PTR kAnimateTimerId = 2;
+
+ui::FontSpec Tahoma(int height, bool bold = false) {
+    ui::FontSpec spec;
+    spec.face = L"Tahoma";
+    spec.height = height;
+    spec.bold = bold;
+    return spec;
+}
+
+// Runs `work` and hands the message object back on every path.
+class MessageReturn {
+public:
+    MessageReturn(TMessageQueue& queue, TMessageQueue::MessagePtr message)
+        : queue_(queue), message_(std::move(message)) {}
+    ~MessageReturn() {
+        message_->ReleaseText();
+        queue_.FreeMessage(std::move(message_));
+    }
+    MessageReturn(const MessageReturn&) = delete;
+    MessageReturn& operator=(const MessageReturn&) = delete;
+    const TEngineMessage& Get() const { return *message_; }
+
+private:
+    TMessageQueue& queue_;
+    TMessageQueue::MessagePtr message_;
+};
+
+}  // namespace
+
+TPelkoMainForm::TPelkoMainForm()
+    : VersionCheckTimer(nullptr, kVersionCheckTimerId),
+      AnimateTimer(nullptr, kAnimateTimerId),
+      formFont_(Tahoma(-11)) {}
+
+TPelkoMainForm::~TPelkoMainForm() {
+    Destroy();
+    if (PelkoMainForm == this) PelkoMainForm = nullptr;
+}
+
+bool TPelkoMainForm::Create(bool showWindow) {
+    PelkoMainForm = this;
+    ui::WindowClass cls;
+    cls.name = kMainWindowClass;
+    cls.icon = LoadIconW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDI_TONALIX));
+    cls.smallIcon = static_cast<HICON>(
+        LoadImageW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDI_TONALIX), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    ui::CreateArgs args;
+    args.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    args.exStyle = WS_EX_CONTROLPARENT;
+    args.title = L"Tonalix";
+    args.x = 33;
+    args.y = 0;
+    args.width = kClientWidth;
+    args.height = kClientHeight;
+    mainMenu_.Reset(LoadMenuW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINMENU)));
+    args.menu = mainMenu_.Get();
+    // The native window exists before the engine is initialised, so its first events can be posted.
+    if (!CreateHandle(cls, args)) return false;
+    mainMenu_.Release();  // owned by the window from now on
+    SetClientSize(kClientWidth, kClientHeight);
+    VersionCheckTimer.SetOwner(Handle());
+    AnimateTimer.SetOwner(Handle());
+    AddTimer(&VersionCheckTimer);
+    AddTimer(&AnimateTimer);
+    FormCreate();
+    if (showWindow) {
+        Show(SW_SHOWNORMAL);
+        UpdateWindow(Handle());
+    }
+    return true;
+}
+
+void TPelkoMainForm::CreateLayout() {
+    if (!LoginPanel.Create(Handle(), 0, 0, kClientWidth, kClientHeight)) return;
+    if (!StatusPanel.Create(Handle(), 0, 0, kClientWidth, kClientHeight)) return;
+    CreateLoginPanel();
+    CreateStatusPanel();
+}
+
+void TPelkoMainForm::CreateLoginPanel() {
+    const HWND panel = LoginPanel.Handle();
+    struct LabelRow {
+        ui::Label& label;
+        int left, top, width, height;
+        const wchar_t* caption;
+        ui::LabelStyle style;
+    };
+    ui::LabelStyle title{Tahoma(-13, true), CLR_INVALID, ui::TextAlign::Center};
+    ui::LabelStyle message{Tahoma(-11, true), RGB(240, 0, 0), ui::TextAlign::Center};
+    ui::LabelStyle caption{Tahoma(-11, true)};
+    caption.autoSize = true;
+    ui::LabelStyle link{Tahoma(-11), kLinkColor};
+    const LabelRow labels[] = {
+        {LoginTitleLabel, 0, 6, 206, 16, L"Log in to Tonalix", title},
+        {LoginMessageLabel, 0, 8, 206, 18, L"", message},
+        {UsernameLabel, 8, 24, 0, 0, L"Email", caption},
+        {NewuserLabel, 8, 64, 153, 13, L"Don't have a Tonalix account?", link},
+        {PasswordLabel, 8, 80, 0, 0, L"Password", caption},
+        {LostPassLabel, 8, 120, 111, 13, L"Forgot your password?", link},
+    };
+    for (const LabelRow& row : labels) {
+        row.label.SetBounds(row.left, row.top, row.width, row.height);
+        row.label.SetStyle(row.style);
+        row.label.SetCaption(row.caption);
+        row.label.SetParent(&LoginPanel);
+    }
+    LoginMessageLabel.SetVisible(false);
+    for (ui::Label* label : {&NewuserLabel, &LostPassLabel}) {
+        label->SetCursor(IDC_HAND);
+        label->OnMouseEnter = [this, label] { LinkLabelHover(*label, true); };
+        label->OnMouseLeave = [this, label] { LinkLabelHover(*label, false); };
+    }
+    NewuserLabel.OnClick = [this] { OpenPage(L"/newuser"); };
+    LostPassLabel.OnClick = [this] { OpenPage(L"/passwordreminder"); };
+
+    const HFONT font = formFont_.Handle();
+    const bool created = UsernameEdit.Create(panel, {8, 40, 192, 21, L"", 0, 0, font}) &&
+                         PasswordEdit.Create(panel, {8, 96, 192, 21, L"", 0, 0, font}) &&
+                         LoginButton.Create(panel, {8, 148, 72, 24, L"Log in", 0, 0, font}) &&
+                         MusicButton1.Create(panel, {128, 148, 72, 24, L"My Music", 0, 0, font});
+    if (!created) return;
+    PasswordEdit.SetPasswordChar(L'*');
+    for (ui::Edit* edit : {&UsernameEdit, &PasswordEdit}) {
+        edit->OnChange = [this] { EditChange(); };
+        edit->OnEnter = [edit] { edit->SetColor(kEditFocusColor); };
+        edit->OnExit = [edit] { edit->SetColor(CLR_INVALID); };
+        edit->OnKeyDown = [this](WORD key) { EditKeyDown(key); };
+    }
+    LoginButton.OnClick = [this] { LoginButtonClick(); };
+    MusicButton1.OnClick = [] {
+        if (OptionsForm) OptionsForm->ShowModalOnPage(0);
+    };
+}
+
+void TPelkoMainForm::CreateStatusPanel() {
+    const HWND panel = StatusPanel.Handle();
+    ui::LabelStyle status{Tahoma(-27), CLR_INVALID, ui::TextAlign::Center, ui::TextLayout::Bottom};
+    status.autoSize = true;
+    ui::LabelStyle description{Tahoma(-13, true), CLR_INVALID, ui::TextAlign::Center};
+    description.wordWrap = true;
+    ui::LabelStyle info{Tahoma(-11)};
+    info.wordWrap = true;
+    StatusLabel.SetBounds(56, 14, 74, 33);
+    StatusLabel.SetStyle(status);
+    StatusDescriptionLabel.SetBounds(0, 52, 208, 42);
+    StatusDescriptionLabel.SetStyle(description);
+    InfoLabel.SetBounds(8, 100, 192, 42);
+    InfoLabel.SetStyle(info);
+    for (ui::Label* label : {&StatusLabel, &StatusDescriptionLabel, &InfoLabel}) label->SetParent(&StatusPanel);
+
+    const HFONT font = formFont_.Handle();
+    if (!LogoutButton.Create(panel, {8, 148, 72, 24, L"Log out", 0, 0, font}) ||
+        !MusicButton2.Create(panel, {128, 148, 72, 24, L"My Music", 0, 0, font}))
+        return;
+    LogoutButton.OnClick = [this] { LogoutButtonClick(); };
+    MusicButton2.OnClick = [] {
+        if (OptionsForm) OptionsForm->ShowModalOnPage(0);
+    };
+}
+
+void TPelkoMainForm::CreateMenus() {
+    trayMenu_.Reset(LoadMenuW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDR_TRAYMENU)));
+    // The separator before "Exit Tonalix" is added at start-up.
+    const HMENU file = GetSubMenu(GetMenu(Handle()), 0);
+    MENUITEMINFOW separator{};
+    separator.cbSize = sizeof(separator);
+    separator.fMask = MIIM_FTYPE;
+    separator.fType = MFT_SEPARATOR;
+    InsertMenuItemW(file, IDM_EXIT, FALSE, &separator);
+}
+
+void TPelkoMainForm::FormCreate() {
+    CreateLayout();
+
+    UsernameEdit.SetMaxLength(200);
+    PasswordEdit.SetMaxLength(40);
+    engineMessageQueue = std::make_unique<TMessageQueue>();
+    core::ResetState(pelkoState);
+    SoftwareUpdateRequired = false;
+    SoftwareUpdateAvailable = false;
+    DLLAPI_initPelko(&EngineCallback);
+    UpdateStatus();
+
+    const DLLConfig* stored = DLLAPI_getConfig();
+    Config = std::make_unique<TPelkoConfig>();
+    Config->SetConfig(stored);
+    DLLAPI_configFree();
+
+    UsernameEdit.SetText(AnsiToWide(Config->GetUsername()));
+    PasswordEdit.SetText(AnsiToWide(Config->GetPassword()));
+    EditChange();
+    StartEngine();
+    CreateMenus();
+    DLLAPI_startPelko();
+    ShowLoginPanel();
+
+    if (ProgramVersion && ProgramVersion->VerInfoAvailable()) {
+        VersionCheckTimer.SetInterval(1000);
+        VersionCheckTimer.SetEnabled(true);
+    }
+    if (Config->GetDirCount() == 0 && !Config->GetItunesEnabled() && !IsIconic(Handle()))
+        Application().SetIdleHandler(&FirstRunPrompt);
+    if (Config->GetAutoLogin() && !UsernameEdit.Text().empty() && !PasswordEdit.Text().empty()) LoginButtonClick();
+}
+
+void TPelkoMainForm::StartEngine() {
+    if (Config->GetItunesEnabled()) DLLAPI_enableItunes();
+    else DLLAPI_disableItunes();
+
+    for (int i = 0; i < Config->GetDirCount(); ++i) {
+        // The engine takes a path of at most 259 characters; a longer one does not fit and goes empty.
+        wchar_t buffer[kMaxFolderPath + 1] = {};
+        const std::wstring dir = Config->GetDir(i);
+        if (dir.size() <= kMaxFolderPath) wmemcpy(buffer, dir.c_str(), dir.size());
+        DLLAPI_addRoot(buffer);
+    }
+
+    DLLServer server{};
+    AnsiToField(Config->GetServerAddress(), server.serverAddress, sizeof server.serverAddress);
+    server.serverPort = Config->GetServerPort();
+    server.serverHttpsPort = Config->GetServerHttpsPort();
+    server.disableSslCAVerify = Config->GetDisableSslCAVerify();
+    DLLAPI_setServer(&server);
+
+    DLLUserpass userpass{};
+    AnsiToField(Config->GetUsername(), userpass.loginName, sizeof userpass.loginName);
+    AnsiToField(Config->GetPassword(), userpass.loginPassword, sizeof userpass.loginPassword);
+    DLLAPI_setUserpass(&userpass);
+
+    DLLAPI_setMaxUpload(Config->GetMaxUpload());
+}
+
+void TPelkoMainForm::FormDestroy() {
+    Config.reset();
+    DLLAPI_shutdownPelko();
+    // The queue outlives the engine: nothing can call back once shutdown has returned.
+    engineMessageQueue.reset();
+}
+
+void TPelkoMainForm::OnHandleDestroyed() {}
+
+// ---- panels and window -------------------------------------------------------------------
+
+void TPelkoMainForm::ShowLoginPanel() {
+    LoginMessageLabel.SetVisible(false);
+    LoginTitleLabel.SetVisible(true);
+    StatusPanel.Hide();
+    LoginPanel.Show(SW_SHOWNA);
+    SetText(L"Tonalix");
+}
+
+void TPelkoMainForm::ShowStatusPanel() {
+    LoginPanel.Hide();
+    StatusPanel.Show(SW_SHOWNA);
+    SetText(L"Tonalix - " + AnsiToWide(Config ? Config->GetUsername() : std::string()));
+}
+
+void TPelkoMainForm::ShowMainWindow() {
+    if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+    ShowWindow(Handle(), SW_SHOW);
+    if (OptionsForm && OptionsForm->Visible()) OptionsForm->BringToForeground();
+    else if (AboutForm && AboutForm->Visible()) AboutForm->BringToForeground();
+    else BringToForeground();
+}
+
+void TPelkoMainForm::OpenPage(const wchar_t* path) {
+    const std::wstring address = std::wstring(kServiceWebSite) + path;
+    ShellExecuteW(Handle(), L"open", address.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void TPelkoMainForm::LinkLabelHover(ui::Label& label, bool hovered) { label.SetUnderline(hovered); }
+
+void TPelkoMainForm::EditChange() {
+    LoginButton.SetEnabled(!UsernameEdit.Text().empty() && !PasswordEdit.Text().empty());
+}
+
+void TPelkoMainForm::EditKeyDown(WORD key) {
+    if (key == VK_RETURN && LoginButton.Enabled()) LoginButton.Click();
+}
+
+void TPelkoMainForm::LoginButtonClick() {
+    if (SoftwareUpdateRequired) {
+        const int answer = MessageBoxW(Handle(),
+                                       L"You must update your Tonalix software in order to login. Would you like to "
+                                       L"download an update now?",
+                                       L"Information", MB_YESNO | MB_ICONINFORMATION);
+        if (answer == IDYES) OpenPage(L"/download");
+        return;
+    }
+    const std::wstring name = UsernameEdit.Text();
+    const std::wstring password = PasswordEdit.Text();
+    if (name != AnsiToWide(Config->GetUsername()) || password != AnsiToWide(Config->GetPassword())) {
+        Config->SetUsername(WideToAnsi(name));
+        Config->SetPassword(WideToAnsi(password));
+        (void)Config->SaveConfig();
+    }
+    DLLAPI_loginPelko();
+    ShowStatusPanel();
+}
+
+void TPelkoMainForm::LogoutButtonClick() {
+    DLLAPI_logoutPelko();
+    ShowLoginPanel();
+}
+
+// ---- engine events -----------------------------------------------------------------------
+
+void TPelkoMainForm::WMEngineEvent() {
+    if (!engineMessageQueue) return;
+    engineMessageQueue->BeginDrain();
+    // One event at a time, oldest first; a modal box inside drains later ones itself.
+    while (!EnableClose) {
+        TMessageQueue::MessagePtr message = engineMessageQueue->Pop();
+        if (!message) break;
+        MessageReturn held(*engineMessageQueue, std::move(message));
+        ApplyEngineEvent(held.Get());
+    }
+}
+
+void TPelkoMainForm::ApplyEngineEvent(const TEngineMessage& message) {
+    core::EngineEvent event;
+    event.code = message.code;
+    event.param1 = message.intParam1;
+    event.param2 = message.intParam2;
+    event.param3 = message.intParam3;
+    event.text = message.Text();
+    switch (core::ApplyEngineEvent(pelkoState, event)) {
+    case core::EventFollowUp::Nothing:
+        break;
+    case core::EventFollowUp::UpdateStatus:
+        UpdateStatus();
+        break;
+    case core::EventFollowUp::UpdateUploadProgress:
+        UpdateUploadProgress();
+        break;
+    case core::EventFollowUp::LoginRefused:
+        UpdateStatus();
+        ShowLoginPanel();
+        if (message.Text()) {
+            ShowError(*message.Text());
+        } else {
+            LoginTitleLabel.SetVisible(false);
+            LoginMessageLabel.SetCaption(L"Email and password do not match");
+            LoginMessageLabel.SetVisible(true);
+        }
+        break;
+    case core::EventFollowUp::InitFailed:
+        ShowErrorAndExit(L"Initialization failed, program will now shutdown.");
+        break;
+    case core::EventFollowUp::FatalError:
+        ShowErrorAndExit(L"Tonalix encountered a fatal error, it will now shutdown.");
+        break;
+    case core::EventFollowUp::UnexpectedStatus:
+        ShowErrorAndExit(L"Unexpexted status (" + std::to_wstring(message.code) +
+                         L") reported from DLL, program will now shutdown.");
+        break;
+    }
+}
+
+void TPelkoMainForm::ShowError(const std::wstring& text) {
+    MessageBoxW(Handle(), text.c_str(), L"Error", MB_OK | MB_ICONERROR);
+}
+
+void TPelkoMainForm::ShowErrorAndExit(const std::wstring& text) {
+    ShowError(text);
+    ExitProgram();
+}
+
+void TPelkoMainForm::ExitProgram() {
+    EnableClose = true;
+    Close();
+}
+
+void TPelkoMainForm::UpdateStatus() {}
+
+void TPelkoMainForm::UpdateUploadProgress() {}
+
+// ---- exit handling -----------------------------------------------------------------------
+
+bool TPelkoMainForm::CloseQuery() {
+    if (EnableClose) return true;
+    Hide();
+    return false;
+}
+
+void TPelkoMainForm::CloseMenuItemClick() { Close(); }
+
+void TPelkoMainForm::ConfirmExit() {
+    std::wstring text = L"Would you like to quit Tonalix?";
+    UINT icon = 0;
+    if (pelkoState.filesLeftToUpload >= 1) {
+        text = L"There are " + std::to_wstring(pelkoState.filesLeftToUpload) +
+               L" files left to be uploaded.\r\n"
+               L"If you exit now you won't be able to listen to them from Tonalix.\r\n"
+               L"Are you sure you want to exit the program?";
+        icon = MB_ICONWARNING;
+    } else if (pelkoState.connectionState != core::TPelkoConnectionState::LoggedOut && Config &&
+               Config->GetDirCount() > 0) {
+        text = L"Tonalix is monitoring your music folders.\r\n"
+               L"New music won't be added to your Tonalix account until you restart the program.\r\n"
+               L"Are you sure you want to exit the program?";
+        icon = MB_ICONINFORMATION;
+    }
+    if (MessageBoxW(Handle(), text.c_str(), L"Exit Tonalix?", MB_YESNO | icon) == IDYES) ExitProgram();
+}
+
+void TPelkoMainForm::WMShowRequest() { ShowMainWindow(); }
+
+void TPelkoMainForm::WMCloseRequest() { ExitProgram(); }
+
+void TPelkoMainForm::WMQueryEndSession() { EnableClose = true; }
+
+void TPelkoMainForm::OnMenuCommand(UINT id) {
+    switch (id) {
+    case IDM_OPTIONS:
+        if (OptionsForm) OptionsForm->ShowModalOnPage(1);
+        break;
+    case IDM_CLOSE:
+        CloseMenuItemClick();
+        break;
+    case IDM_EXIT:
+    case IDM_QUIT:
+        ConfirmExit();
+        break;
+    case IDM_HELP:
+        OpenPage(L"/support");
+        break;
+    case IDM_ABOUT:
+        if (AboutForm) AboutForm->ShowAbout();
+        break;
+    case IDM_OPEN:
+        ShowMainWindow();
+        break;
+    case IDM_WEBSITE:
+        OpenPage(L"");
+        break;
+    default:
+        break;
+    }
+}
+
+void TPelkoMainForm::OnActivate(bool active) {}
+
+LRESULT TPelkoMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ENGINE_EVENT:
+        WMEngineEvent();
+        return 0;
+    case WM_SHOW_REQUEST:
+        WMShowRequest();
+        return 0;
+    case WM_CLOSE_REQUEST:
+        WMCloseRequest();
+        return 0;
+    case WM_QUERYENDSESSION:
+        WMQueryEndSession();
+        break;
+    case WM_ENDSESSION:
+        // The session ends when this returns: leave through the normal shut-down now.
+        if (wParam) {
+            ExitProgram();
+            DestroyWindow(Handle());
+        }
+        return 0;
+    case WM_CLOSE:
+        // The main window's close ends the message loop; the windows are destroyed afterwards.
+        if (CloseQuery()) {
+            Hide();
+            PostQuitMessage(0);
+        }
+        return 0;
+    case WM_DESTROY:
+        FormDestroy();
+        break;
+    default:
+        break;
+    }
+    return ui::Form::HandleMessage(message, wParam, lParam);
+}

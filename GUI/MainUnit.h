@@ -1,0 +1,116 @@
+// The main window: login and status panels, menus, notification-area icon, the start-up and
+// shut-down sequences, engine events and the software update check.
+#pragma once
+
+#include "GUI/MessageQueue.h"
+#include "core/PelkoState.h"
+#include "ui/Button.h"
+#include "ui/Edit.h"
+#include "ui/Font.h"
+#include "ui/Form.h"
+#include "ui/GdiHandles.h"
+#include "ui/Label.h"
+#include "ui/Panel.h"
+#include "ui/Timer.h"
+
+#include <array>
+#include <memory>
+#include <string>
+
+class TVersionDocument;
+
+class TPelkoMainForm : public ui::Form {
+public:
+    TPelkoMainForm();
+    ~TPelkoMainForm() override;
+
+    // Creates the native window and runs the start-up sequence. `showWindow` false keeps the
+    // window hidden ("/minimized").
+    [[nodiscard]] bool Create(bool showWindow);
+
+    void ShowLoginPanel();
+    void ShowStatusPanel();
+    void ShowMainWindow();
+    void LoginButtonClick();
+    void LogoutButtonClick();
+    void UpdateStatus();
+    void UpdateUploadProgress();
+
+    // Handles whatever waits in the engine queue (the WM_ENGINE_EVENT handler).
+    void WMEngineEvent();
+
+    // Fields shared with the other modules.
+    bool EnableClose = false;
+    bool SoftwareUpdateRequired = false;
+    bool SoftwareUpdateAvailable = false;
+    std::unique_ptr<TVersionDocument> VersionXML;
+    core::TPelkoState pelkoState;
+    int32_t currentAnimationFrame = 0;
+    std::unique_ptr<TMessageQueue> engineMessageQueue;
+
+    // Controls other modules and tests read.
+    ui::Panel LoginPanel;
+    ui::Panel StatusPanel;
+    ui::Label LoginTitleLabel;
+    ui::Label LoginMessageLabel;
+    ui::Label UsernameLabel;
+    ui::Edit UsernameEdit;
+    ui::Label NewuserLabel;
+    ui::Label PasswordLabel;
+    ui::Edit PasswordEdit;
+    ui::Label LostPassLabel;
+    ui::Button LoginButton;
+    ui::Button MusicButton1;
+    ui::Label StatusLabel;
+    ui::Label StatusDescriptionLabel;
+    ui::Label InfoLabel;
+    ui::Button LogoutButton;
+    ui::Button MusicButton2;
+    ui::Timer VersionCheckTimer;
+    ui::Timer AnimateTimer;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool CloseQuery() override;
+    void OnMenuCommand(UINT id) override;
+    void OnActivate(bool active) override;
+    void OnHandleDestroyed() override;
+
+private:
+    void FormCreate();
+    void FormDestroy();
+    void CreateLayout();
+    void CreateLoginPanel();
+    void CreateStatusPanel();
+    void CreateMenus();
+    void StartEngine();
+
+    void ApplyEngineEvent(const TEngineMessage& message);
+    void ShowErrorAndExit(const std::wstring& text);
+    void ShowError(const std::wstring& text);
+    void ExitProgram();
+
+    void WMShowRequest();
+    void WMCloseRequest();
+    void WMQueryEndSession();
+
+    // Login panel handlers.
+    void EditChange();
+    void EditKeyDown(WORD key);
+    void LinkLabelHover(ui::Label& label, bool hovered);
+    void OpenPage(const wchar_t* path);
+
+    // Exit handling.
+    void CloseMenuItemClick();
+    void ConfirmExit();
+
+    ui::Font formFont_;
+    ui::ScopedMenu mainMenu_;
+    ui::ScopedMenu trayMenu_;
+};
+
+// The process-wide reference to the main window, set before its creation handler runs.
+extern TPelkoMainForm* PelkoMainForm;
+
+// The service's web site, no trailing slash.
+extern const wchar_t kServiceWebSite[];
