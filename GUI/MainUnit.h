@@ -36,6 +36,13 @@ public:
     void UpdateStatus();
     void UpdateUploadProgress();
 
+    // Software update check (GUI/MainUpdate.cpp).
+    void VersionCheckTimerTimer();
+    void AnimateTimerTimer();
+    void SWUpdateImageClick();
+    void TrayIconSWUpdateBalloonHintClick();
+    void OpenPage(const wchar_t* path);
+
     // Handles whatever waits in the engine queue (the WM_ENGINE_EVENT handler).
     void WMEngineEvent();
 
@@ -98,7 +105,6 @@ private:
     void EditChange();
     void EditKeyDown(WORD key);
     void LinkLabelHover(ui::Label& label, bool hovered);
-    void OpenPage(const wchar_t* path);
 
     // Exit handling.
     void CloseMenuItemClick();
