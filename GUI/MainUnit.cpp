@@ -91,6 +91,9 @@ bool TPelkoMainForm::Create(bool showWindow) {
     AnimateTimer.SetOwner(Handle());
     AddTimer(&VersionCheckTimer);
     AddTimer(&AnimateTimer);
+    CreateLayout();
+    LoadPictures();
+    CreateTrayIcon();
     FormCreate();
     if (showWindow) {
         Show(SW_SHOWNORMAL);
@@ -102,6 +105,21 @@ bool TPelkoMainForm::Create(bool showWindow) {
 void TPelkoMainForm::CreateLayout() {
     if (!LoginPanel.Create(Handle(), 0, 0, kClientWidth, kClientHeight)) return;
     if (!StatusPanel.Create(Handle(), 0, 0, kClientWidth, kClientHeight)) return;
+    // Pictures first, so the labels are drawn over them.
+    BGImage.SetBounds(0, 0, kClientWidth, kClientHeight);
+    BGImage.SetParent(&LoginPanel);
+    BGImage1.SetBounds(0, 0, kClientWidth, kClientHeight);
+    BGImage1.SetParent(&StatusPanel);
+    for (ui::Image* image : {&StatusImageConnecting, &StatusImageUploading, &StatusImageStreaming, &StatusImageIdle,
+                             &StatusImageIndexing}) {
+        image->SetBounds(8, 4, 44, 44);
+        image->SetParent(&StatusPanel);
+    }
+    SWUpdateImage.SetBounds(181, 0, 27, 21);
+    SWUpdateImage.SetVisible(false);
+    SWUpdateImage.SetCursor(IDC_HAND);
+    SWUpdateImage.SetHint(L"New software version available for download. Click for details.");
+    SWUpdateImage.OnClick = [this] { SWUpdateImageClick(); };
     CreateLoginPanel();
     CreateStatusPanel();
 }
@@ -176,6 +194,11 @@ void TPelkoMainForm::CreateStatusPanel() {
     InfoLabel.SetBounds(8, 100, 192, 42);
     InfoLabel.SetStyle(info);
     for (ui::Label* label : {&StatusLabel, &StatusDescriptionLabel, &InfoLabel}) label->SetParent(&StatusPanel);
+    UploadsLeftProgress.SetBounds(8, 116, 192, 24);
+    UploadsLeftProgress.SetForeColor(RGB(158, 254, 183));
+    UploadsLeftProgress.SetProgress(10);
+    UploadsLeftProgress.SetText(L"UploadsLeftProgress");
+    UploadsLeftProgress.SetParent(&StatusPanel);
 
     const HFONT font = formFont_.Handle();
     if (!LogoutButton.Create(panel, {8, 148, 72, 24, L"Log out", 0, 0, font}) ||
@@ -188,7 +211,6 @@ void TPelkoMainForm::CreateStatusPanel() {
 }
 
 void TPelkoMainForm::CreateMenus() {
-    trayMenu_.Reset(LoadMenuW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDR_TRAYMENU)));
     // The separator before "Exit Tonalix" is added at start-up.
     const HMENU file = GetSubMenu(GetMenu(Handle()), 0);
     MENUITEMINFOW separator{};
@@ -199,15 +221,19 @@ void TPelkoMainForm::CreateMenus() {
 }
 
 void TPelkoMainForm::FormCreate() {
-    CreateLayout();
 
     UsernameEdit.SetMaxLength(200);
     PasswordEdit.SetMaxLength(40);
     engineMessageQueue = std::make_unique<TMessageQueue>();
     core::ResetState(pelkoState);
+    FillStatusTable();
+    DLLAPI_initPelko(&EngineCallback);
     SoftwareUpdateRequired = false;
     SoftwareUpdateAvailable = false;
-    DLLAPI_initPelko(&EngineCallback);
+    for (size_t i = 0; i < notificationImages.size(); ++i) {
+        const std::wstring name = L"notification_frame" + std::to_wstring(i);
+        (void)notificationImages[i].LoadFromResource(ui::ModuleInstance(), name.c_str());
+    }
     UpdateStatus();
 
     const DLLConfig* stored = DLLAPI_getConfig();
@@ -262,6 +288,7 @@ void TPelkoMainForm::StartEngine() {
 void TPelkoMainForm::FormDestroy() {
     Config.reset();
     DLLAPI_shutdownPelko();
+    for (ui::PngImage& image : notificationImages) image.Clear();
     // The queue outlives the engine: nothing can call back once shutdown has returned.
     engineMessageQueue.reset();
 }
@@ -276,13 +303,20 @@ void TPelkoMainForm::ShowLoginPanel() {
     StatusPanel.Hide();
     LoginPanel.Show(SW_SHOWNA);
     SetText(L"Tonalix");
+    // Both panels cover the client area: the update flag travels to the one on show.
+    SWUpdateImage.SetParent(&LoginPanel);
+    SWUpdateImage.BringToFront();
 }
 
 void TPelkoMainForm::ShowStatusPanel() {
     LoginPanel.Hide();
     StatusPanel.Show(SW_SHOWNA);
     SetText(L"Tonalix - " + AnsiToWide(Config ? Config->GetUsername() : std::string()));
+    SWUpdateImage.SetParent(&StatusPanel);
+    SWUpdateImage.BringToFront();
 }
+
+void TPelkoMainForm::TrayIconDblClick() { ShowMainWindow(); }
 
 void TPelkoMainForm::ShowMainWindow() {
     if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
@@ -400,9 +434,6 @@ void TPelkoMainForm::ExitProgram() {
     Close();
 }
 
-void TPelkoMainForm::UpdateStatus() {}
-
-void TPelkoMainForm::UpdateUploadProgress() {}
 
 // ---- exit handling -----------------------------------------------------------------------
 
@@ -500,6 +531,8 @@ LRESULT TPelkoMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_DESTROY:
         FormDestroy();
+        // The notification-area icon goes with the window it belongs to.
+        TrayIcon.reset();
         break;
     default:
         break;

@@ -3,21 +3,34 @@
 #pragma once
 
 #include "GUI/MessageQueue.h"
+#include "components/CoolTrayIcon.h"
+#include "components/TextGauge.h"
 #include "core/PelkoState.h"
 #include "ui/Button.h"
 #include "ui/Edit.h"
 #include "ui/Font.h"
 #include "ui/Form.h"
 #include "ui/GdiHandles.h"
+#include "ui/Image.h"
 #include "ui/Label.h"
 #include "ui/Panel.h"
 #include "ui/Timer.h"
+#include "ui/TrayIcons.h"
 
 #include <array>
 #include <memory>
 #include <string>
 
 class TVersionDocument;
+
+// One row of the status presentation: what the status panel and the notification area show.
+struct TPelkoStatus {
+    ui::Image* statusImage = nullptr;
+    HICON trayIcon = nullptr;
+    HIMAGELIST trayIconAnim = nullptr;
+    std::wstring titleText;
+    std::wstring trayTipText;
+};
 
 class TPelkoMainForm : public ui::Form {
 public:
@@ -35,6 +48,11 @@ public:
     void LogoutButtonClick();
     void UpdateStatus();
     void UpdateUploadProgress();
+    // A shortened form of text ending in "..." that is narrower than maxWidth on the font.
+    static std::wstring FitTextToWidth(HFONT font, const std::wstring& text, int maxWidth);
+    void SetTrayAnimation(HIMAGELIST list, const std::wstring& hint);
+    void SetTrayIcon(HICON icon, const std::wstring& hint);
+    void TrayIconDblClick();
 
     // Software update check (GUI/MainUpdate.cpp).
     void VersionCheckTimerTimer();
@@ -52,12 +70,30 @@ public:
     bool SoftwareUpdateAvailable = false;
     std::unique_ptr<TVersionDocument> VersionXML;
     core::TPelkoState pelkoState;
+    std::array<ui::PngImage, 4> notificationImages;
     int32_t currentAnimationFrame = 0;
+    std::array<TPelkoStatus, core::kStatusCount> pelkoStatuses;
     std::unique_ptr<TMessageQueue> engineMessageQueue;
 
     // Controls other modules and tests read.
     ui::Panel LoginPanel;
     ui::Panel StatusPanel;
+    ui::Image BGImage;
+    ui::Image BGImage1;
+    ui::Image StatusImageConnecting;
+    ui::Image StatusImageUploading;
+    ui::Image StatusImageStreaming;
+    ui::Image StatusImageIdle;
+    ui::Image StatusImageIndexing;
+    ui::Image SWUpdateImage;
+    TTextGauge UploadsLeftProgress;
+    std::unique_ptr<TCoolTrayIcon> TrayIcon;
+    ui::Icon TrayIconConnectedImage;
+    ui::Icon TrayIconDisconnectedImage;
+    ui::ImageList ConnectingTrayIconAnim;
+    ui::ImageList StreamingTrayIconAnim;
+    ui::ImageList UploadingTrayIconAnim;
+    ui::ImageList IndexingTrayIconAnim;
     ui::Label LoginTitleLabel;
     ui::Label LoginMessageLabel;
     ui::Label UsernameLabel;
@@ -90,6 +126,9 @@ private:
     void CreateLoginPanel();
     void CreateStatusPanel();
     void CreateMenus();
+    void CreateTrayIcon();
+    void LoadPictures();
+    void FillStatusTable();
     void StartEngine();
 
     void ApplyEngineEvent(const TEngineMessage& message);
