@@ -1,18 +1,124 @@
 // The options dialog: music folders or iTunes, upload limit, start at logon, automatic log-in.
 #pragma once
 
+#include "ui/BitmapButton.h"
+#include "ui/Button.h"
+#include "ui/Edit.h"
+#include "ui/Font.h"
 #include "ui/Form.h"
+#include "ui/GroupBox.h"
+#include "ui/Image.h"
+#include "ui/Label.h"
+#include "ui/ListBox.h"
+#include "ui/PageControl.h"
+#include "ui/UpDown.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 class TOptionsForm : public ui::Form {
 public:
+    TOptionsForm();
+    ~TOptionsForm() override;
+
+    // Creates the dialog hidden, owned by the main window.
     [[nodiscard]] bool Create(HWND mainWindow);
-    // Selects the page (0 "My Music", 1 "Settings") and shows the dialog modally.
+    // Selects the page (0 "My Music", 1 "Settings") and shows the dialog modally: the main window
+    // is disabled until Done, Cancel or the close box ends it. Reloads every control from Config.
     void ShowModalOnPage(int pageIndex);
+    bool IsModal() const { return modal_; }
+    HWND MainWindow() const { return mainWindow_; }
+
+    // The dialog's steps; the modal show runs them from its controls, tests call them directly.
+    void SelectPage(int pageIndex);
+    void FormShow();
+    void ItunesRadioBtnClick();
+    void FoldersRadioBtnClick();
+    void SourceUpdated();
+    void BWCheckBoxClick();
+    void PathListBoxClick();
+    void RemovePathBtnClick();
+    void AddPathBtnClick();
+    void DoneButton1Click();
+    void CancelButton1Click();
+
+    // Asks the user for a folder, starting at `startFolder`; nullopt when cancelled. Defaults to
+    // the system's folder browser.
+    std::function<std::optional<std::wstring>(HWND owner, const std::wstring& startFolder)> FolderPicker;
+    // Shows one of the add step's error messages. Defaults to a modal error box.
+    std::function<void(const std::wstring& text)> ShowErrorBox;
+
+    // Fonts first: the controls below use them, and controls come before what they hold, so
+    // everything is destroyed inside out.
+    ui::Font formFont;
+    ui::Font boldFont;
+
+    ui::PageControl PageControl1;
+    ui::Panel* FoldersTab = nullptr;
+    ui::Panel* OptionsTab = nullptr;
+    ui::ListBox PathListBox;
+    ui::BitmapButton AddPathBtn;
+    ui::BitmapButton RemovePathBtn;
+    ui::GroupBox SourcesGroupBox;
+    ui::Image FolderImage;
+    ui::Image ItunesImage;
+    ui::RadioButton ItunesRadioBtn;
+    ui::RadioButton FoldersRadioBtn;
+    ui::CheckBox StartupCheckbox;
+    ui::CheckBox LoginCheckbox;
+    ui::CheckBox BWCheckBox;
+    ui::UpDown BWUpDown;
+    ui::Edit BWEdit;
+    ui::Label BWLabel;
+    ui::Button DoneButton1;
+    ui::Button CancelButton1;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The close box cancels; the window is only hidden, never destroyed, until program end.
+    bool CloseQuery() override;
+    void OnHandleDestroyed() override;
+
+private:
+    // A control that keeps its distance to the named sides of its parent as the dialog resizes.
+    struct Anchored {
+        std::function<void(const RECT&)> place;
+        RECT design;
+        SIZE designParent;
+        unsigned anchors;
+        SIZE minimum;
+        HWND parent;
+    };
+
+    [[nodiscard]] bool CreateLayout();
+    [[nodiscard]] bool CreateFoldersTab();
+    [[nodiscard]] bool CreateOptionsTab();
+    void ConnectHandlers();
+    void LayoutControls();
+    void CenterOnScreen();
+    void RunModalLoop();
+    void CloseDialog();
+
+    HWND mainWindow_ = nullptr;
+    bool modal_ = false;
+    std::vector<Anchored> anchored_;
 };
 
 extern std::unique_ptr<TOptionsForm> OptionsForm;
 
+// The last folder added through the dialog: where the folder browser starts next time. Empty at
+// program start, never saved.
+extern std::wstring LastFolder;
+
 // Offers the options dialog on a first start without any music source; runs once, when idle.
 void FirstRunPrompt();
+
+// Whether the iTunes preferences file exists under the user's application-data folder.
+bool ItunesPrefsExist();
+
+// The folder list's letter-case rule for nesting: the user's locale.
+bool LocaleEqualIgnoringCase(std::wstring_view a, std::wstring_view b);
