@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <utility>
 
 namespace ui {
@@ -67,6 +68,38 @@ private:
     HWND hwnd_;
     HDC dc_;
 };
+
+// A top-down 32-bit DIB section and its pixels (blue, green, red, alpha bytes per pixel).
+struct ScopedDib {
+    ScopedBitmap bitmap;
+    uint32_t* bits = nullptr;
+
+    ScopedDib() = default;
+    ScopedDib(ScopedDib&& other) noexcept : bitmap(std::move(other.bitmap)), bits(std::exchange(other.bits, nullptr)) {}
+    ScopedDib& operator=(ScopedDib&& other) noexcept {
+        bitmap = std::move(other.bitmap);
+        bits = std::exchange(other.bits, nullptr);
+        return *this;
+    }
+
+    explicit operator bool() const { return bitmap && bits; }
+};
+
+inline ScopedDib CreateDib32(int width, int height) {
+    ScopedDib dib;
+    if (width <= 0 || height <= 0) return dib;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    dib.bitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (dib.bitmap) dib.bits = static_cast<uint32_t*>(bits);
+    return dib;
+}
 
 class ScopedSelect {
 public:

@@ -1,0 +1,71 @@
+#include "ui/TrayIcons.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace ui {
+
+Icon Icon::FromRgba(const core::RgbaImage& picture) {
+    const int width = picture.width, height = picture.height;
+    if (width <= 0 || height <= 0 || picture.rgba.size() != size_t(width) * size_t(height) * 4) return Icon();
+    // Icons take straight alpha: only the byte order changes.
+    ScopedDib colour = CreateDib32(width, height);
+    if (!colour) return Icon();
+    const uint8_t* src = picture.rgba.data();
+    for (size_t i = 0, n = size_t(width) * size_t(height); i < n; ++i, src += 4) {
+        colour.bits[i] = (uint32_t(src[3]) << 24) | (uint32_t(src[0]) << 16) | (uint32_t(src[1]) << 8) | src[2];
+    }
+    GdiFlush();
+    // The mask marks fully transparent pixels, for anything that ignores the alpha channel.
+    const int maskStride = ((width + 15) / 16) * 2;  // monochrome rows are WORD aligned
+    std::vector<uint8_t> maskBits(size_t(maskStride) * height, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (picture.rgba[(size_t(y) * width + x) * 4 + 3] == 0) maskBits[size_t(y) * maskStride + x / 8] |= 0x80 >> (x % 8);
+    ScopedBitmap mask(CreateBitmap(width, height, 1, 1, maskBits.data()));
+    if (!mask) return Icon();
+
+    ICONINFO info{};
+    info.fIcon = TRUE;
+    info.hbmMask = mask;
+    info.hbmColor = colour.bitmap;
+    return Icon(CreateIconIndirect(&info));
+}
+
+bool ImageList::LoadStrip(const PngImage& strip) {
+    const int width = strip.Width(), height = strip.Height();
+    if (strip.Empty() || height != kFrameSize || width % kFrameSize != 0) return false;
+    const int count = width / kFrameSize;
+    UniqueHandle<HIMAGELIST, ImageListTraits> list(ImageList_Create(kFrameSize, kFrameSize, ILC_COLOR32, count, 0));
+    if (!list) return false;
+
+    const core::RgbaImage& pixels = strip.Pixels();
+    core::RgbaImage frame;
+    frame.width = frame.height = kFrameSize;
+    frame.rgba.resize(size_t(kFrameSize) * kFrameSize * 4);
+    for (int i = 0; i < count; ++i) {
+        for (int y = 0; y < kFrameSize; ++y) {
+            const uint8_t* row = &pixels.rgba[(size_t(y) * width + size_t(i) * kFrameSize) * 4];
+            std::copy(row, row + kFrameSize * 4, &frame.rgba[size_t(y) * kFrameSize * 4]);
+        }
+        // Added as icons, whose alpha has one meaning everywhere.
+        Icon icon = Icon::FromRgba(frame);
+        if (icon.Empty() || ImageList_ReplaceIcon(list, -1, icon.Handle()) != i) return false;
+    }
+    list_ = std::move(list);
+    return true;
+}
+
+bool ImageList::LoadStrip(HINSTANCE module, const wchar_t* name) {
+    PngImage strip;
+    return strip.LoadFromResource(module, name) && LoadStrip(strip);
+}
+
+int ImageList::Count() const { return list_ ? ImageList_GetImageCount(list_) : 0; }
+
+Icon ImageList::GetIcon(int index) const {
+    if (index < 0 || index >= Count()) return Icon();
+    return Icon(ImageList_GetIcon(list_, index, ILD_NORMAL));
+}
+
+}  // namespace ui
