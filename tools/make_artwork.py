@@ -25,7 +25,7 @@ SS = 8
 NAVY_TOP = (46, 92, 160)
 NAVY_BOTTOM = (18, 42, 92)
 NAVY_EDGE = (12, 30, 70)
-CYAN = (110, 205, 255)
+CYAN = (120, 212, 255)
 WHITE = (255, 255, 255)
 GREEN_LIGHT = (126, 214, 96)
 GREEN = (58, 168, 62)
@@ -192,37 +192,44 @@ def ellipse_points(cx, cy, rx, ry, deg=0.0, steps=72):
 
 
 def tile(c, x0, y0, size, radius):
-    """The dark-blue tile with a soft top highlight and a darker rim."""
+    """The dark-blue tile with a soft light falling from the top and a darker rim."""
     m = c.rrect(c.mask(), x0, y0, x0 + size, y0 + size, radius)
     c.paint(m, c.vgrad(NAVY_TOP, NAVY_BOTTOM, y0, y0 + size))
-    inner = c.rrect(c.mask(), x0 + size * 0.04, y0 + size * 0.04, x0 + size * 0.96, y0 + size * 0.55,
-                    radius * 0.85)
-    c.paint(inner, (255, 255, 255), 0.10)
-    edge = ImageChops.subtract(m, c.rrect(c.mask(), x0 + size / 32, y0 + size / 32,
-                                           x0 + size * 31 / 32, y0 + size * 31 / 32, radius * 0.95))
-    c.paint(edge, NAVY_EDGE, 0.55)
+    light = ImageChops.multiply(m, c.vgrad((255,) * 3, (0,) * 3, y0, y0 + size * 0.6).convert("L"))
+    c.paint(light, WHITE, 0.16)
+    rim = min(size / 32, 2.0)
+    edge = ImageChops.subtract(m, c.rrect(c.mask(), x0 + rim, y0 + rim, x0 + size - rim, y0 + size - rim,
+                                           radius - rim * 0.7))
+    c.paint(edge, NAVY_EDGE, 0.6)
     return m
+
+
+# The mark is designed on a 16-unit grid so that its stem sits on whole pixels at 16 px.
+NOTE_STEM = (6.0, 2.6, 8.0, 11.6)
+NOTE_HEAD = (5.2, 11.6, 2.9, 2.15, -22)  # centre, radii, tilt
+ARC_CENTRE = (8.0, 5.8)
 
 
 def note_shape(c, m, x0, y0, size):
     """A quarter note, in a 16-unit design box at (x0, y0)."""
     u = size / 16.0
-    c.poly(m, ellipse_points(x0 + 5.6 * u, y0 + 11.5 * u, 3.1 * u, 2.25 * u, -22))
-    c.rect(m, x0 + 7.35 * u, y0 + 2.6 * u, x0 + 8.75 * u, y0 + 11.2 * u)
+    hx, hy, rx, ry, tilt = NOTE_HEAD
+    c.poly(m, ellipse_points(x0 + hx * u, y0 + hy * u, rx * u, ry * u, tilt))
+    sx0, sy0, sx1, sy1 = NOTE_STEM
+    c.rect(m, x0 + sx0 * u, y0 + sy0 * u, x0 + sx1 * u, y0 + sy1 * u)
     return m
 
 
-def sound_arcs(c, m, x0, y0, size, count=2):
+def sound_arcs(c, m, x0, y0, size):
     u = size / 16.0
-    cx, cy = x0 + 8.6 * u, y0 + 5.4 * u
-    for i in range(count):
-        r = (3.2 + 2.7 * i) * u
-        c.ring_arc(m, cx, cy, r - 0.65 * u, r + 0.65 * u, -52, 52)
+    cx, cy = x0 + ARC_CENTRE[0] * u, y0 + ARC_CENTRE[1] * u
+    for r in (2.7, 5.0):
+        c.ring_arc(m, cx, cy, (r - 0.7) * u, (r + 0.7) * u, -56, 56)
     return m
 
 
 def mark(c, x0, y0, size, radius=None, arcs=True, note_color=WHITE):
-    radius = size * 0.2 if radius is None else radius
+    radius = size * 0.19 if radius is None else radius
     t = tile(c, x0, y0, size, radius)
     n = note_shape(c, c.mask(), x0, y0, size)
     if size >= 32:
@@ -230,6 +237,8 @@ def mark(c, x0, y0, size, radius=None, arcs=True, note_color=WHITE):
     c.paint(n, note_color)
     if arcs:
         a = sound_arcs(c, c.mask(), x0, y0, size)
+        if size >= 32:
+            c.shadow(a, (0, size / 64), size / 80, 0.3)
         c.paint(a, CYAN)
     return t
 
@@ -249,17 +258,17 @@ def circling_arrows(c, x0, y0, size, angle):
     u = size / 16.0
     cx, cy = x0 + 8 * u, y0 + 8 * u
     m = c.mask()
-    r_out, r_in = 6.3 * u, 3.9 * u
+    r_out, r_in = 6.1 * u, 4.0 * u
     for base in (0, 180):
         a0, a1 = base + angle + 10, base + angle + 130
         c.ring_arc(m, cx, cy, r_in, r_out, a0, a1)
         # Arrow head at the leading end, pointing along the circle.
-        tip_a = math.radians(a1 + 38)
+        tip_a = math.radians(a1 + 42)
         mid = (r_in + r_out) / 2
         head = [
-            (cx + (r_out + 1.5 * u) * math.cos(math.radians(a1)), cy + (r_out + 1.5 * u) * math.sin(math.radians(a1))),
+            (cx + (r_out + 1.9 * u) * math.cos(math.radians(a1)), cy + (r_out + 1.9 * u) * math.sin(math.radians(a1))),
             (cx + mid * math.cos(tip_a), cy + mid * math.sin(tip_a)),
-            (cx + (r_in - 1.5 * u) * math.cos(math.radians(a1)), cy + (r_in - 1.5 * u) * math.sin(math.radians(a1))),
+            (cx + (r_in - 1.9 * u) * math.cos(math.radians(a1)), cy + (r_in - 1.9 * u) * math.sin(math.radians(a1))),
         ]
         c.poly(m, head)
     return m
@@ -274,10 +283,10 @@ def up_arrow(c, x0, y0, size):
 def radiating_arcs(c, x0, y0, size):
     u = size / 16.0
     cx, cy = x0 + 8 * u, y0 + 8 * u
-    m = c.circle(c.mask(), cx, cy, 1.9 * u)
-    for r in (4.2, 6.8):
+    m = c.circle(c.mask(), cx, cy, 1.7 * u)
+    for r in (4.1, 6.8):
         for a in (0, 180):
-            c.ring_arc(m, cx, cy, (r - 0.75) * u, (r + 0.75) * u, a - 42, a + 42)
+            c.ring_arc(m, cx, cy, (r - 0.6) * u, (r + 0.6) * u, a - 40, a + 40)
     return m
 
 
@@ -290,8 +299,8 @@ def thumbs_up(c, x0, y0, size):
     m = c.mask()
     # Cuff on the left, then the hand with the thumb raised.
     c.rrect(m, x0 + 1.6 * u, y0 + 7.0 * u, x0 + 4.6 * u, y0 + 14.6 * u, 0.7 * u)
-    hand = p([(5.4, 7.4), (8.0, 4.4), (8.9, 1.6), (9.5, 1.2), (10.6, 1.7), (11.0, 3.0), (10.5, 5.4),
-              (10.0, 6.6), (13.3, 6.6), (14.4, 7.5), (14.4, 8.5), (13.9, 9.3), (14.2, 10.2), (13.7, 11.2),
+    hand = p([(5.4, 7.4), (7.6, 4.6), (8.4, 1.7), (9.3, 0.9), (10.7, 1.2), (11.4, 2.6), (11.0, 5.2),
+              (10.4, 6.6), (13.3, 6.6), (14.4, 7.5), (14.4, 8.5), (13.9, 9.3), (14.2, 10.2), (13.7, 11.2),
               (13.8, 12.1), (13.1, 13.1), (13.1, 13.8), (12.3, 14.6), (5.4, 14.6)])
     c.poly(m, hand)
     # Rounded fingertips on the right edge.
@@ -319,17 +328,17 @@ def eighth_note(c, x0, y0, size):
     return m
 
 
-def magnifier(c, x0, y0, size, cx=9.5, cy=6.5, r=4.4):
-    """Lens ring, lens glass and handle masks of a magnifying glass."""
+def magnifier(c, x0, y0, size, cx=9.5, cy=6.5, r=4.4, handle_angle=135):
+    """Lens ring, lens glass and handle masks of a magnifying glass; proportions follow r."""
     u = size / 16.0
     ccx, ccy = x0 + cx * u, y0 + cy * u
     ring = c.circle(c.mask(), ccx, ccy, r * u)
-    glass = c.circle(c.mask(), ccx, ccy, (r - 1.35) * u)
+    glass = c.circle(c.mask(), ccx, ccy, r * 0.72 * u)
     ring = ImageChops.subtract(ring, glass)
-    d = math.sqrt(0.5)
-    h0 = (ccx - (r - 0.4) * u * d, ccy + (r - 0.4) * u * d)
-    h1 = (h0[0] - 4.6 * u * d, h0[1] + 4.6 * u * d)
-    handle = c.stroke(c.mask(), [h0, h1], 2.3 * u)
+    dx, dy = math.cos(math.radians(handle_angle)), math.sin(math.radians(handle_angle))
+    h0 = (ccx + (r - 0.4) * u * dx, ccy + (r - 0.4) * u * dy)
+    h1 = (h0[0] + r * 0.95 * u * dx, h0[1] + r * 0.95 * u * dy)
+    handle = c.stroke(c.mask(), [h0, h1], r * 0.5 * u)
     return ring, glass, handle
 
 
@@ -384,12 +393,15 @@ def status_idle(c):
 
 
 def status_indexing(c):
-    x0, y0, size = 9, 9.5, 24
-    symbol_box(c, lambda c, x, y, s: eighth_note(c, x - 1.0, y + 1.0, s * 0.85))
-    ring, glass, handle = magnifier(c, x0, y0, size, cx=10.0, cy=7.6, r=5.0)
-    c.paint(glass, (205, 240, 210), 0.45)
-    c.paint(ImageChops.multiply(glass, c.ellipse(c.mask(), x0 + 8, y0 + 4, x0 + 19, y0 + 9)), WHITE, 0.5)
-    symbol_box(c, lambda c, x, y, s: ImageChops.lighter(ring, handle), x0, y0, size)
+    note = eighth_note(c, 4.5, 6.5, 26)
+    c.shadow(note, (0, 0.8), 0.7, 0.3)
+    paint_green(c, note, 8, 34)
+    ring, glass, handle = magnifier(c, 0, 0, 16, cx=26.5, cy=18.5, r=7.2, handle_angle=45)
+    c.paint(glass, (236, 248, 238), 0.4)
+    c.paint(ImageChops.multiply(glass, c.ellipse(c.mask(), 21.5, 13, 30, 17.5)), WHITE, 0.6)
+    symbol = ImageChops.lighter(ring, handle)
+    c.shadow(symbol, (0, 0.8), 0.7, 0.3)
+    paint_green(c, symbol, 11, 33)
 
 
 def background():
@@ -404,7 +416,8 @@ def background():
     for k, amp in ((0, 6.0), (1, 4.5), (2, 3.0)):
         pts = [(x, 128 + k * 5 + amp * math.sin((x - 40) / 26.0 + k * 0.9)) for x in range(40, 209, 2)]
         c.stroke(waves, pts, 1.2, round_caps=False)
-    c.paint(waves, (150, 180, 220), 0.16)
+    fade = Image.linear_gradient("L").rotate(90).resize(c.size)  # transparent on the left
+    c.paint(ImageChops.multiply(waves, fade), (150, 180, 220), 0.22)
     # A quiet footer behind the buttons.
     c.paint(c.rect(c.mask(), 0, 142, 208, 184), c.vgrad((236, 241, 248), (218, 227, 239), 142, 184), 0.9)
     c.paint(c.rect(c.mask(), 0, 142, 208, 143), (196, 208, 224))
@@ -416,13 +429,13 @@ def tray_still(disconnected):
     c = Canvas(16, 16)
     mark(c, 0, 0, 16, 3.2)
     if disconnected:
-        badge = c.circle(c.mask(), 11.6, 11.6, 4.4)
-        c.paint(badge, WHITE)
-        inner = c.circle(c.mask(), 11.6, 11.6, 3.6)
-        c.paint(inner, c.vgrad(RED_LIGHT, RED_DARK, 8, 15.2))
+        # A pixel-exact cross, 5 x 5 with a one-pixel centre, reads best at this size.
+        c.paint(c.circle(c.mask(), 11.5, 11.5, 4.6), WHITE)
+        c.paint(c.circle(c.mask(), 11.5, 11.5, 3.85), c.vgrad(RED_LIGHT, RED_DARK, 8, 15.5))
         x = c.mask()
-        c.stroke(x, [(10.0, 10.0), (13.2, 13.2)], 1.15)
-        c.stroke(x, [(13.2, 10.0), (10.0, 13.2)], 1.15)
+        for k in range(5):
+            c.rect(x, 9 + k, 9 + k, 10 + k, 10 + k)
+            c.rect(x, 13 - k, 9 + k, 14 - k, 10 + k)
         c.paint(x, WHITE)
     return c.result()
 
@@ -451,7 +464,7 @@ def anim_streaming():
         c = Canvas(16, 16)
         t = mark(c, 0, 0, 16, 3.2)
         # A soft diagonal light band sweeping from the upper left to the lower right.
-        pos = -6 + i * 28 / 6.0
+        pos = 4 + i * 5.0
         band = c.mask()
         c.poly(band, [(pos - 3, 0), (pos + 1, 0), (pos + 1 - 16, 16), (pos - 3 - 16, 16)])
         band = band.filter(ImageFilter.GaussianBlur(1.2 * c.s))
@@ -502,8 +515,8 @@ def notification_frame(i):
     top, bottom = [], []
     for k in range(25):
         t = k / 24.0
-        x = 8.6 + t * 12.5
-        wave = 1.5 * t * math.sin(phase + t * 2.6 * math.pi) + 0.8 * t
+        x = 8.6 + t * 13.4
+        wave = 1.9 * t * math.sin(phase + t * 2.4 * math.pi) + 0.8 * t
         top.append((x, 3.6 + wave))
         bottom.append((x, 11.2 + wave - 0.6 * t))
     flag = c.poly(c.mask(), top + bottom[::-1])
