@@ -286,8 +286,8 @@ TEST_F(EngineContractTest, SetConfigAndSaveRoundTripThroughTheFile) {
     for (int i = 0; i < 3; ++i) c.indexerRoots[i] = roots[i];
     c.indexerRootCount = 3;
     std::strcpy(c.serverAddress, "host.example");
-    std::strcpy(c.loginName, "user@example.org");
-    std::strcpy(c.loginPassword, " spaced \"quoted\"\nnext=1 ");
+    std::strcpy(c.loginName, " spaced user ");
+    std::strcpy(c.loginPassword, "pw\"quoted\"\nnext=1");
     c.serverPort = 8000;
     c.maxUpload = 0;
     DLLAPI_setConfig(&c);
@@ -302,8 +302,8 @@ TEST_F(EngineContractTest, SetConfigAndSaveRoundTripThroughTheFile) {
     ASSERT_EQ(back.indexerRootCount, 3u);
     for (int i = 0; i < 3; ++i) EXPECT_STREQ(back.indexerRoots[i], roots[i]);
     EXPECT_STREQ(back.serverAddress, "host.example");
-    EXPECT_STREQ(back.loginName, "user@example.org");
-    EXPECT_STREQ(back.loginPassword, " spaced \"quoted\"\nnext=1 ");
+    EXPECT_STREQ(back.loginName, " spaced user ");
+    EXPECT_STREQ(back.loginPassword, "pw\"quoted\"\nnext=1");
     EXPECT_EQ(back.serverPort, 8000);
     EXPECT_EQ(back.maxUpload, 0);
     EXPECT_EQ(back.importItunes, 2u);
