@@ -549,6 +549,10 @@ TEST_F(EngineContractTest, NothingArrivesAfterShutdownAndInitWorksAgain) {
     ASSERT_TRUE(control.Open(pipeName_));
     EXPECT_EQ(control.Send("event 7 0 0 0"), "ok");
     EXPECT_EQ(Recorded().count, countAtShutdown + 1);
+
+    DLLAPI_shutdownPelko();  // with a client connected and idle
+    EXPECT_EQ(control.Send("event 7 0 0 0"), std::nullopt);
+    EXPECT_EQ(Recorded().count, countAtShutdown + 1);
 }
 
 }  // namespace
