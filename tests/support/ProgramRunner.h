@@ -24,7 +24,7 @@ private:
 
 // The stand-in engine's stored configuration (engine/README.md), written as its file.
 struct StoredConfig {
-    std::vector<std::wstring> roots;
+    std::vector<std::wstring> roots = {L"C:\\Music"};  // a music source, so no first-run prompt
     std::string serverAddress = "localhost";
     long long serverPort = 80, serverHttpsPort = 443, disableSslCAVerify = 0;
     std::string loginName, loginPassword;
