@@ -29,7 +29,7 @@ WindowedControl* WindowedControl::FromHandle(HWND hwnd) {
 }
 
 bool WindowedControl::CreateControl(HWND parent, const wchar_t* className, const ControlArgs& args) {
-    hwnd_ = CreateWindowExW(args.exStyle, className, args.text, WS_CHILD | args.style, args.left, args.top,
+    hwnd_ = CreateWindowExW(args.exStyle, className, args.text, WS_CHILD | WS_VISIBLE | args.style, args.left, args.top,
                             args.width, args.height, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId())), ModuleInstance(), nullptr);
     if (!hwnd_) return false;
