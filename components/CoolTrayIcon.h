@@ -121,10 +121,11 @@ public:
 private:
     friend class TTrayIconHandler;
 
-    bool AddTrayEntry();
-    bool DeleteTrayEntry();
-    bool UpdateTrayEntry();
-    bool Notify(DWORD message);
+    // Each sends the whole record; the result is whether the shell accepted it.
+    [[nodiscard]] bool AddTrayEntry();
+    [[nodiscard]] bool DeleteTrayEntry();
+    [[nodiscard]] bool UpdateTrayEntry();
+    [[nodiscard]] bool Notify(DWORD message);
     void PrepareIconData();
 
     // Callbacks from the shared window.

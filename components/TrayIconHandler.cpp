@@ -78,8 +78,8 @@ void TTrayIconHandler::OnTrayCallback(UINT id, UINT event) {
 }
 
 void TTrayIconHandler::OnTaskbarCreated() {
-    // The shell restarted with an empty notification area. Identifiers, not pointers: an icon's
-    // re-adding may run code that removes another icon.
+    // The shell restarted with an empty notification area. Identifiers, not pointers: one icon's
+    // shell call may run code that destroys another.
     std::vector<UINT> ids;
     for (const auto& entry : icons) ids.push_back(entry.first);
     for (UINT id : ids) {

@@ -57,6 +57,7 @@ LRESULT MenuOwnerWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
 void MenuOwnerWindow::OnMenuIdle(HWND menuWindow) {
     actedOnMenu_ = true;
     if (menuWindow) GetWindowRect(menuWindow, &lastMenuRect);
+    if (menuAction == MenuAction::Leave) return;
     if (menuAction == MenuAction::Close) {
         EndMenu();
         return;

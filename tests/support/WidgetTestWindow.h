@@ -19,7 +19,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 
 class MenuOwnerWindow : public ui::Window {
 public:
-    enum class MenuAction { Close, ChooseFirstItem };
+    // What the window does once the menu is on screen; Leave keeps it open for a person.
+    enum class MenuAction { Close, ChooseFirstItem, Leave };
 
     [[nodiscard]] bool Create();
 

@@ -452,4 +452,21 @@ TEST(TrayIconOwner, AnExplicitShowBringsTheOwnerForward) {
     EXPECT_EQ(GetForegroundWindow(), other.Handle());
 }
 
+TEST(TrayIconOwner, AnOwnerDestroyedFirstLeavesAWorkingIcon) {
+    auto owner = std::make_unique<MenuOwnerWindow>();
+    ASSERT_TRUE(owner->Create());
+    ShellRecorder shell;
+    TCoolTrayIcon icon(owner->Handle(), shell.Function());
+    icon.SetIconVisible(true);
+    owner.reset();
+
+    int clicks = 0;
+    icon.OnClick = [&] { ++clicks; };
+    SendMessageW(TCoolTrayIcon::CallbackWindow(), TrayCallbackMessage, icon.Id(), WM_LBUTTONDOWN);
+    SendMessageW(TCoolTrayIcon::CallbackWindow(), TrayCallbackMessage, icon.Id(), WM_LBUTTONUP);
+    EXPECT_EQ(clicks, 1);
+    icon.SetHint(L"still here");
+    EXPECT_EQ(shell.Last().Tip(), L"still here");
+}
+
 }  // namespace
