@@ -115,6 +115,9 @@ start_wineserver() {
     wine_env
     # A persistent server makes every Wine start cheap; exit code 2 means one already runs.
     wineserver -p >/dev/null 2>&1 || true
+    # The first Wine process starts Wine's own services; started here with closed output, they can
+    # never hold a test runner's output pipe open.
+    wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 stop_wine() {
