@@ -1,14 +1,64 @@
 // The borderless, per-pixel translucent About window.
 #pragma once
 
+#include "core/PngDecoder.h"
 #include "ui/Form.h"
+#include "ui/GdiHandles.h"
+#include "ui/PngImage.h"
 
+#include <functional>
 #include <memory>
+#include <string>
+
+class TVersionInfo;
+
+struct TShiftState {
+    bool shift = false;
+    bool ctrl = false;
+    bool alt = false;
+};
 
 class TAboutForm : public ui::Form {
 public:
+    // Creates the hidden window, owned by `mainWindow`, with its finished content.
     [[nodiscard]] bool Create(HWND mainWindow);
+    // Shows the window without making it modal; centred in the work area the first time.
     void ShowAbout();
+    // The main window calls this whenever it is itself activated.
+    void HideOnOwnerActivate();
+
+    // Ctrl+Alt+B (with or without Shift) plays the chime; Escape hides the window. True when the
+    // key was one of these.
+    bool FormKeyDown(WORD key, TShiftState shift);
+    void FormClick();
+
+    // The window's content: 32-bit, top row first, premultiplied.
+    const ui::ScopedDib& GetFormBitmap() const { return FormBitmap; }
+
+    // "version " and major.minor.revision of `version` (0.0.0 without one).
+    static std::wstring VersionLine(const TVersionInfo* version);
+
+    // Plays a WAVE resource of `module`; PlaySoundW unless a test replaces it.
+    std::function<void(const wchar_t* name, HMODULE module, DWORD flags)> SoundPlayer;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Closing only hides the window; it lives until the program ends.
+    bool CloseQuery() override;
+
+private:
+    [[nodiscard]] bool FormCreate();
+    void CenterInWorkArea() const;
+    bool ClientContains(int x, int y) const;
+
+    ui::PngImage AboutImage;  // holds the picture only; never shown
+    ui::ScopedDib FormBitmap;
+    bool shownBefore_ = false;
+    bool pressed_ = false;
 };
+
+// The About picture as a premultiplied 32-bit bitmap: alpha 0 gives all four bytes 0, alpha 255
+// keeps the colour, any other alpha weights each colour by it, rounded.
+ui::ScopedDib PremultipliedBitmap(const core::RgbaImage& picture);
 
 extern std::unique_ptr<TAboutForm> AboutForm;
