@@ -91,6 +91,9 @@ bool TPelkoMainForm::Create(bool showWindow) {
     AnimateTimer.SetOwner(Handle());
     AddTimer(&VersionCheckTimer);
     AddTimer(&AnimateTimer);
+    VersionCheckTimer.OnTimer = [this] { VersionCheckTimerTimer(); };
+    AnimateTimer.SetInterval(200);
+    AnimateTimer.OnTimer = [this] { AnimateTimerTimer(); };
     CreateLayout();
     LoadPictures();
     CreateTrayIcon();
@@ -499,7 +502,9 @@ void TPelkoMainForm::OnMenuCommand(UINT id) {
     }
 }
 
-void TPelkoMainForm::OnActivate(bool active) {}
+void TPelkoMainForm::OnActivate(bool active) {
+    if (active && AboutForm) AboutForm->HideOnOwnerActivate();
+}
 
 LRESULT TPelkoMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
