@@ -32,6 +32,11 @@ Icon Icon::FromRgba(const core::RgbaImage& picture) {
     return Icon(CreateIconIndirect(&info));
 }
 
+Icon Icon::FromResource(HINSTANCE module, const wchar_t* name) {
+    PngImage picture;
+    return picture.LoadFromResource(module, name) ? FromPng(picture) : Icon();
+}
+
 bool ImageList::LoadStrip(const PngImage& strip) {
     const int width = strip.Width(), height = strip.Height();
     if (strip.Empty() || height != kFrameSize || width % kFrameSize != 0) return false;

@@ -20,6 +20,8 @@ public:
     // A 32-bit icon with the picture's alpha; empty when the picture is empty.
     static Icon FromRgba(const core::RgbaImage& picture);
     static Icon FromPng(const PngImage& picture) { return FromRgba(picture.Pixels()); }
+    // From the PNG in the RT_RCDATA resource `name` of `module`; empty when it does not load.
+    static Icon FromResource(HINSTANCE module, const wchar_t* name);
 
     HICON Handle() const { return icon_.Get(); }
     bool Empty() const { return !icon_; }

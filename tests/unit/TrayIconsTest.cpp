@@ -60,6 +60,7 @@ TEST(TrayIcon, IconFromRgbaKeepsEveryPixelAndItsAlpha) {
 
 TEST(TrayIcon, EmptyOrInconsistentPictureGivesNoIcon) {
     EXPECT_TRUE(ui::Icon::FromRgba(core::RgbaImage{}).Empty());
+    EXPECT_TRUE(ui::Icon::FromResource(Program(), L"NO_SUCH_ICON").Empty());
     core::RgbaImage wrong;
     wrong.width = wrong.height = 4;
     wrong.rgba.resize(10);
@@ -70,7 +71,7 @@ TEST(TrayIcon, StillIconsKeepTheirSoftEdges) {
     for (const wchar_t* name : {L"TRAY_CONNECTED", L"tray_disconnected"}) {
         ui::PngImage picture;
         ASSERT_TRUE(picture.LoadFromResource(Program(), name));
-        ui::Icon icon = ui::Icon::FromPng(picture);
+        ui::Icon icon = ui::Icon::FromResource(Program(), name);
         ASSERT_FALSE(icon.Empty());
         int width = 0, height = 0;
         const std::vector<uint8_t> pixels = IconPixels(icon.Handle(), width, height);
