@@ -66,13 +66,13 @@ bool PngImage::Adopt(core::RgbaImage pixels) {
     return true;
 }
 
-bool PngImage::Draw(HDC dc, int x, int y) const {
-    if (Empty() || !dc) return false;
+void PngImage::Draw(HDC dc, int x, int y) const {
+    if (Empty() || !dc) return;
     ScopedMemoryDC source(dc);
-    if (!source) return false;
+    if (!source) return;
     ScopedSelect select(source, bitmap_.bitmap);
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    return AlphaBlend(dc, x, y, Width(), Height(), source, 0, 0, Width(), Height(), blend) != FALSE;
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, x, y, Width(), Height(), source, 0, 0, Width(), Height(), blend);
 }
 
 }  // namespace ui

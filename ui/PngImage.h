@@ -47,7 +47,7 @@ public:
     const std::string& Error() const { return error_; }
 
     // Blends the picture with its top-left corner at (x, y); an empty picture draws nothing.
-    bool Draw(HDC dc, int x, int y) const;
+    void Draw(HDC dc, int x, int y) const;
     // The premultiplied 32-bit top-down bitmap that Draw blends from (null when empty).
     HBITMAP Bitmap() const { return bitmap_.bitmap.Get(); }
 

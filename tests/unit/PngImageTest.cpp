@@ -142,8 +142,8 @@ TEST(PngImage, DrawsAStatusPictureWithAlphaOntoTheBackground) {
     Surface surface(208, 184);
     ASSERT_TRUE(surface.dib);
     ui::ScopedSelect select(surface.dc, surface.dib.bitmap);
-    ASSERT_TRUE(background.Draw(surface.dc, 0, 0));
-    ASSERT_TRUE(status.Draw(surface.dc, 8, 4));
+    background.Draw(surface.dc, 0, 0);
+    status.Draw(surface.dc, 8, 4);
     GdiFlush();
 
     const auto& bg = background.Pixels().rgba;
@@ -173,7 +173,7 @@ TEST(PngImage, EmptyPictureDrawsNothing) {
     ui::PngImage empty;
     Surface surface(4, 4);
     ui::ScopedSelect select(surface.dc, surface.dib.bitmap);
-    EXPECT_FALSE(empty.Draw(surface.dc, 0, 0));
+    empty.Draw(surface.dc, 0, 0);
     GdiFlush();
     EXPECT_EQ(surface.At(1, 1), 0u);
 }
@@ -269,7 +269,7 @@ TEST(PngImage, EveryPictureDrawsOntoOneSheet) {
             rowHeight = 0;
         }
         ASSERT_LE(y + picture.Height(), height);
-        ASSERT_TRUE(picture.Draw(sheet.dc, x, y));
+        picture.Draw(sheet.dc, x, y);
         GdiFlush();
         // Where the picture is opaque the sheet shows exactly its colour.
         const auto& rgba = picture.Pixels().rgba;
