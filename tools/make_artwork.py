@@ -670,7 +670,7 @@ def chime_samples():
                               + 0.28 * math.sin(2 * math.pi * freq * 2.0 * dt) * math.exp(-dt * 9.0)
                               + 0.12 * math.sin(2 * math.pi * freq * 3.01 * dt) * math.exp(-dt * 14.0))
         tail = min(1.0, (count - 1 - n) / (0.03 * WAVE_RATE))  # no click at the end
-        samples.append(int(round(max(-1.0, min(1.0, 0.5 * v * tail)) * 32767)))
+        samples.append(int(round(max(-1.0, min(1.0, 0.7 * v * tail)) * 32767)))
     return samples
 
 
