@@ -45,7 +45,16 @@ void Engine::Init(TEngineCallback callback) {
         started_ = false;
         loggedIn_ = false;
     }
-    sink_.Open(callback);
+    auto eventLog = ReadEnvironment(L"TOVELINK_EVENTLOG");
+    sink_.Open(callback, eventLog ? *eventLog : std::wstring());
+    if (ChooseEngineMode() == EngineMode::Working) {
+        int32_t limit;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            limit = config_.maxUpload;
+        }
+        working_ = std::make_unique<WorkingEngine>(sink_, [this] { return Snapshot(); }, limit);
+    }
     auto name = ReadEnvironment(L"TOVELINK_CONTROL");
     if (name && !name->empty()) {
         auto pipe = std::make_unique<ControlPipe>(
@@ -73,6 +82,7 @@ void Engine::SetItunes(bool enabled) {
     std::lock_guard<std::mutex> lock(mutex_);
     LoadIfNeeded();
     config_.importItunes = enabled ? 1 : 0;
+    if (working_) working_->SourcesChanged();
 }
 
 void Engine::AddRoot(const std::wstring& path) {
@@ -82,6 +92,7 @@ void Engine::AddRoot(const std::wstring& path) {
     auto same = [&](const std::string& root) { return SamePath(root, path); };
     if (std::any_of(config_.roots.begin(), config_.roots.end(), same)) return;
     config_.roots.push_back(WideToUtf8(path));
+    if (working_) working_->SourcesChanged();
 }
 
 void Engine::RemoveRoot(const std::wstring& path) {
@@ -90,6 +101,7 @@ void Engine::RemoveRoot(const std::wstring& path) {
     auto same = [&](const std::string& root) { return SamePath(root, path); };
     auto found = std::find_if(config_.roots.begin(), config_.roots.end(), same);
     if (found != config_.roots.end()) config_.roots.erase(found);
+    if (working_) working_->SourcesChanged();
 }
 
 void Engine::SetServer(const ServerSettings& server) {
@@ -112,12 +124,17 @@ void Engine::SetMaxUpload(int32_t limit) {
     std::lock_guard<std::mutex> lock(mutex_);
     LoadIfNeeded();
     config_.maxUpload = limit;
+    if (working_) working_->SetUploadLimit(limit);
 }
 
 void Engine::SetConfig(const EngineConfig& config) {
     std::lock_guard<std::mutex> lock(mutex_);
     config_ = config;
     loaded_ = true;
+    if (working_) {
+        working_->SetUploadLimit(config_.maxUpload);
+        working_->SourcesChanged();
+    }
 }
 
 bool Engine::SaveConfig() {
@@ -131,22 +148,29 @@ bool Engine::SaveConfig() {
 }
 
 void Engine::Start() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    started_ = true;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        started_ = true;
+    }
+    // Without its thread the engine cannot work; it then stays as quiet as in quiet mode.
+    if (working_ && !working_->Start()) working_.reset();
 }
 
 void Engine::Login() {
     std::lock_guard<std::mutex> lock(mutex_);
     loggedIn_ = true;
+    if (working_) working_->Login();
 }
 
 void Engine::Logout() {
     std::lock_guard<std::mutex> lock(mutex_);
     loggedIn_ = false;
+    if (working_) working_->Logout();
 }
 
 void Engine::Shutdown() {
     StopThreads();
+    sink_.LogShutdown();
     std::lock_guard<std::mutex> lock(mutex_);
     started_ = false;
     loggedIn_ = false;
@@ -154,11 +178,18 @@ void Engine::Shutdown() {
 
 void Engine::StopThreads() {
     sink_.Close();
-    // Not under mutex_: the pipe's thread may be waiting for it to answer a status command.
+    // Not under mutex_: the pipe's thread may be waiting for it to answer a status command,
+    // and the working threads read the configuration under it.
     if (pipe_) {
         pipe_->Stop();
         pipe_.reset();
     }
+    working_.reset();
+}
+
+EngineConfig Engine::Snapshot() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return config_;
 }
 
 std::string Engine::StatusAnswer() {

@@ -1,12 +1,14 @@
 // The stand-in engine behind the entry points: its configuration, what the client told it,
-// and the threads it runs. Quiet unless the test contract's variables ask for more.
+// and the threads it runs: the working mode's, or the test contract's control pipe.
 #pragma once
 
 #include "ConfigRecord.h"
 #include "ControlHandler.h"
 #include "ControlPipe.h"
 #include "EngineConfig.h"
+#include "EngineMode.h"
 #include "EventSink.h"
+#include "WorkingEngine.h"
 
 #include <Tovelink.h>
 
@@ -43,6 +45,7 @@ private:
 
     void LoadIfNeeded();  // caller holds mutex_
     void StopThreads();
+    EngineConfig Snapshot();
     std::string StatusAnswer();
 
     std::mutex mutex_;  // guards what the control pipe's thread reads too
@@ -55,6 +58,7 @@ private:
     EventSink sink_;
     ControlHandler control_;
     std::unique_ptr<ControlPipe> pipe_;  // only touched on the caller's thread
+    std::unique_ptr<WorkingEngine> working_;  // in working mode; only touched on the caller's thread
 };
 
 }  // namespace tovelink
