@@ -31,6 +31,11 @@ std::wstring EnvironmentVariable(const wchar_t* name) {
     return value;
 }
 
+void SetTabStop(HWND window, bool tabStop) {
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    SetWindowLongW(window, GWL_STYLE, tabStop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+}
+
 }  // namespace
 
 bool LocaleEqualIgnoringCase(std::wstring_view a, std::wstring_view b) {
@@ -140,6 +145,7 @@ void TOptionsForm::FormShow() {
     FolderImage.SetVisible(!itunes);
     PathListBox.SetEnabled(!itunes);
     AddPathBtn.SetEnabled(!itunes);
+    UpdateSourceTabStop();
 
     StartupCheckbox.SetChecked(Config->GetAutoRun());
     LoginCheckbox.SetChecked(Config->GetAutoLogin());
@@ -175,6 +181,15 @@ void TOptionsForm::SourceUpdated() {
     PathListBox.SetEnabled(folders);
     AddPathBtn.SetEnabled(folders);
     RemovePathBtn.SetEnabled(folders && PathListBox.ItemIndex() >= 0);
+    UpdateSourceTabStop();
+}
+
+void TOptionsForm::UpdateSourceTabStop() {
+    // Tab enters the group at the checked button, as a click would leave it; a checked iTunes
+    // button that is disabled hands the stop to the folders button, so the group stays reachable.
+    const bool itunes = ItunesRadioBtn.Checked() && ItunesRadioBtn.Enabled();
+    SetTabStop(ItunesRadioBtn.Handle(), itunes);
+    SetTabStop(FoldersRadioBtn.Handle(), !itunes);
 }
 
 void TOptionsForm::BWCheckBoxClick() {

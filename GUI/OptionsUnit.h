@@ -100,6 +100,7 @@ private:
     void ConnectHandlers();
     void LayoutControls();
     void CenterOnScreen();
+    void UpdateSourceTabStop();
     void RunModalLoop();
     void CloseDialog();
 

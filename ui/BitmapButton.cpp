@@ -86,6 +86,10 @@ bool BitmapButton::OnControlMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         OnPaint();
         result = 0;
         return true;
+    case WM_PRINTCLIENT:
+        Paint(reinterpret_cast<HDC>(wParam));
+        result = 0;
+        return true;
     case WM_ERASEBKGND:
         result = 1;
         return true;
