@@ -10,7 +10,8 @@ BIN_DIR=$BUILD_DIR/bin
 log() { printf '== %s\n' "$*" >&2; }
 
 APT_PACKAGES=(g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386 xvfb x11-utils xauth cmake
-              googletest fonts-liberation fonts-wine imagemagick xdotool g++ python3 zlib1g-dev clang libclang-rt-14-dev)
+              googletest fonts-liberation fonts-wine imagemagick xdotool g++ python3 zlib1g-dev clang libclang-rt-14-dev
+              nsis)
 
 packages_missing() {
     local p
