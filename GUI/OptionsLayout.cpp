@@ -207,6 +207,17 @@ LRESULT TOptionsForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         // the controls on them are placed.
         LayoutControls();
         return 0;
+    case WM_ACTIVATE:
+        // Like a dialog box: the focus goes back where it was when the user returns.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = GetFocus();
+            if (focus && IsChild(Handle(), focus)) savedFocus_ = focus;
+        } else if (savedFocus_ && IsChild(Handle(), savedFocus_) && IsWindowVisible(savedFocus_) &&
+                   IsWindowEnabled(savedFocus_)) {
+            SetFocus(savedFocus_);
+            return 0;
+        }
+        return ui::Form::HandleMessage(message, wParam, lParam);
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{kMinimumWindow.cx, kMinimumWindow.cy};
         return 0;

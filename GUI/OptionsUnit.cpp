@@ -77,6 +77,7 @@ void TOptionsForm::ShowModalOnPage(int pageIndex) {
     Show(SW_SHOWNORMAL);
     BringToForeground();
     PageControl1.Focus();
+    savedFocus_ = PageControl1.Handle();
     RunModalLoop();
 }
 

@@ -106,6 +106,8 @@ private:
 
     HWND mainWindow_ = nullptr;
     bool modal_ = false;
+    // The control that had the focus when the dialog was last deactivated.
+    HWND savedFocus_ = nullptr;
     std::vector<Anchored> anchored_;
 };
 

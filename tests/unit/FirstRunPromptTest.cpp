@@ -6,6 +6,7 @@
 #include "MainWindowFixture.h"
 
 #include <functional>
+#include <string>
 
 using namespace tests;
 
@@ -116,9 +117,15 @@ TEST_F(FirstRunTest, YesOpensTheDialogOnMyMusic) {
     EXPECT_FALSE(mainEnabled);
 }
 
-class ConfiguredSourceTest : public FirstRunTest, public ::testing::WithParamInterface<StoredConfig> {
+// A music folder, or the iTunes library.
+class ConfiguredSourceTest : public FirstRunTest, public ::testing::WithParamInterface<std::string> {
 protected:
-    StoredConfig Stored() const override { return GetParam(); }
+    StoredConfig Stored() const override {
+        StoredConfig config = NoSource();
+        if (GetParam() == "Folder") config.roots = {L"D:\\Music"};
+        else config.importItunes = 1;
+        return config;
+    }
 };
 
 TEST_P(ConfiguredSourceTest, NoPrompt) {
@@ -129,16 +136,5 @@ TEST_P(ConfiguredSourceTest, NoPrompt) {
     EXPECT_TRUE(watcher.Seen().empty());
 }
 
-StoredConfig WithFolder() {
-    StoredConfig config = NoSource();
-    config.roots = {L"D:\\Music"};
-    return config;
-}
-
-StoredConfig WithItunes() {
-    StoredConfig config = NoSource();
-    config.importItunes = 1;
-    return config;
-}
-
-INSTANTIATE_TEST_SUITE_P(FirstRun, ConfiguredSourceTest, ::testing::Values(WithFolder(), WithItunes()));
+INSTANTIATE_TEST_SUITE_P(FirstRun, ConfiguredSourceTest, ::testing::Values("Folder", "Itunes"),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
