@@ -4,8 +4,6 @@
 #include "GUI/PelkoConfig.h"
 #include "core/FolderRules.h"
 
-#include <algorithm>
-
 std::unique_ptr<TOptionsForm> OptionsForm;
 std::wstring LastFolder;
 
@@ -78,7 +76,12 @@ void TOptionsForm::ShowModalOnPage(int pageIndex) {
     BringToForeground();
     PageControl1.Focus();
     savedFocus_ = PageControl1.Handle();
-    RunModalLoop();
+    try {
+        RunModalLoop();
+    } catch (...) {
+        CloseDialog();  // never leave the main window disabled
+        throw;
+    }
 }
 
 void TOptionsForm::RunModalLoop() {

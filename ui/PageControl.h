@@ -17,7 +17,7 @@ class PageControl : public WindowedControl {
 public:
     [[nodiscard]] bool Create(HWND parent, const ControlArgs& args);
     // Appends a tab and its page; null when the page could not be created.
-    Panel* AddPage(const std::wstring& caption);
+    [[nodiscard]] Panel* AddPage(const std::wstring& caption);
 
     int PageCount() const { return static_cast<int>(pages_.size()); }
     Panel& Page(int index) const { return *pages_.at(static_cast<size_t>(index)); }

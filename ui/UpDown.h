@@ -25,7 +25,7 @@ public:
 
     // Takes the buddy's text as the position when it is a whole number within the range; any
     // other text leaves the position as it was. Returns whether the text was taken.
-    bool FollowBuddyText() const;
+    [[nodiscard]] bool FollowBuddyText() const;
     // A whole decimal number (digits only, blanks around it allowed) from `minimum` to `maximum`.
     static std::optional<int> ParseWholeNumber(const std::wstring& text, int minimum, int maximum);
 

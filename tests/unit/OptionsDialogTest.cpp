@@ -537,6 +537,44 @@ TEST_F(OptionsTest, ModalShowOpensOnItsPageCentredAndOnlyDoneCancelOrCloseEndIt)
     }
 }
 
+TEST_F(OptionsTest, ProgramEndWhileOpenClosesWithoutApplyingAndPassesTheQuitOn) {
+    ClearCalls();
+    bool posted = false;
+    {
+        Ticker ticker([&] {
+            if (!dialog->IsModal() || posted) return;
+            dialog->PathListBox.Add(L"E:\\Unsaved");
+            PostQuitMessage(7);  // as the main window's close posts it
+            posted = true;
+        });
+        dialog->ShowModalOnPage(0);
+    }
+    EXPECT_TRUE(posted);
+    EXPECT_FALSE(dialog->Visible());
+    EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+    EXPECT_TRUE(Calls().empty());
+    MSG quit{};
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the outer loop still sees the quit";
+    EXPECT_EQ(quit.wParam, 7u);
+}
+
+TEST_F(OptionsTest, SessionEndDestroyingTheMainWindowEndsTheModalShow) {
+    bool destroyed = false;
+    {
+        Ticker ticker([&] {
+            if (!dialog->IsModal() || destroyed) return;
+            destroyed = true;
+            SendMessageW(form->Handle(), WM_ENDSESSION, TRUE, 0);  // destroys the main window and its dialog
+        });
+        dialog->ShowModalOnPage(1);
+    }
+    EXPECT_TRUE(destroyed);
+    EXPECT_EQ(dialog->Handle(), nullptr);
+    EXPECT_FALSE(dialog->IsModal());
+    MSG quit{};
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program's loop is told to end";
+}
+
 TEST_F(OptionsTest, ComingBackToTheDialogReturnsTheFocusToItsControl) {
     Show({{L"D:\\Music"}});
     dialog->SelectPage(0);
