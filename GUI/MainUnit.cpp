@@ -91,6 +91,7 @@ bool TPelkoMainForm::Create(bool showWindow) {
     AnimateTimer.SetOwner(Handle());
     AddTimer(&VersionCheckTimer);
     AddTimer(&AnimateTimer);
+    VersionCheckTimer.SetInterval(300000);  // as designed; start-up arms the first check sooner
     VersionCheckTimer.OnTimer = [this] { VersionCheckTimerTimer(); };
     AnimateTimer.SetInterval(200);
     AnimateTimer.OnTimer = [this] { AnimateTimerTimer(); };

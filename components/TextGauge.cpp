@@ -33,20 +33,12 @@ TBltBitmap::~TBltBitmap() {
 bool TBltBitmap::SetSize(int width, int height) {
     if (width <= 0 || height <= 0 || !dc_) return false;
     // A 32-bit DIB keeps every colour exact whatever the screen's depth.
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    ui::ScopedBitmap bitmap(CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap) return false;
-    const HGDIOBJ previous = SelectObject(dc_, bitmap);
+    ui::ScopedDib dib = ui::CreateDib32(width, height);
+    if (!dib) return false;
+    const HGDIOBJ previous = SelectObject(dc_, dib.bitmap);
     if (!previous || previous == HGDI_ERROR) return false;
     if (!original_) original_ = previous;
-    bitmap_ = std::move(bitmap);  // the previous picture, no longer selected, is freed here
+    bitmap_ = std::move(dib.bitmap);  // the previous picture, no longer selected, is freed here
     width_ = width;
     height_ = height;
     return true;
