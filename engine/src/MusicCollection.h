@@ -29,7 +29,7 @@ public:
         bool skippedFresh = false;  // some files were still being written; look again soon
     };
     // Scans the sources and hashes what is new or changed; unchanged files keep their hash.
-    Refreshed Refresh(const MusicSources& sources, const StopSignal& stop);
+    [[nodiscard]] Refreshed Refresh(const MusicSources& sources, const StopSignal& stop);
 
     std::vector<LocalTrack> Tracks() const;
     std::optional<LocalTrack> Find(const std::string& hash) const;

@@ -41,6 +41,6 @@ struct ScanResult {
 // Every audio file of the sources, each once, at most kMaxScannedFiles, folders at most 32 deep;
 // links to folders are not followed.
 constexpr size_t kMaxScannedFiles = 100000;
-ScanResult ScanSources(const MusicSources& sources, const StopSignal& stop);
+[[nodiscard]] ScanResult ScanSources(const MusicSources& sources, const StopSignal& stop);
 
 }  // namespace tovelink

@@ -9,6 +9,6 @@
 namespace tovelink {
 
 // Lower-case hexadecimal; nullopt when the file cannot be read whole or the stop came first.
-std::optional<std::string> HashFile(const std::wstring& path, const StopSignal& stop);
+[[nodiscard]] std::optional<std::string> HashFile(const std::wstring& path, const StopSignal& stop);
 
 }  // namespace tovelink

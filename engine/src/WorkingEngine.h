@@ -71,12 +71,12 @@ private:
     bool sourcesChanged_ = false;
     std::atomic<bool> commandWaiting_{false};
 
-    // Worker thread only.
+    // Worker thread only (the streaming thread reads the collection, which outlives it).
+    MusicCollection collection_;
     std::unique_ptr<ServiceClient> client_;  // set while logged in
     ServerAddress server_;
     std::string token_;
     std::unique_ptr<StreamThread> streamer_;
-    MusicCollection collection_;
     FolderWatch watch_;
     std::deque<LocalTrack> queue_;  // tracks the store lacks, in upload order
     int32_t tracksOnline_ = 0;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
