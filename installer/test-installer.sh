@@ -27,7 +27,7 @@ trap 'wine "$tools/tonalixctl.exe" close >/dev/null 2>&1 || true; rm -rf "$scrat
 
 # A registry value's data, or nothing when the key or value is missing.
 reg_value() {
-    wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+    { wine reg query "$1" /v "$2" 2>/dev/null || true; } | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
 }
 key_exists() { wine reg query "$1" >/dev/null 2>&1; }
 unix_path() { winepath -u "$1" 2>/dev/null | tr -d '\r'; }
@@ -67,7 +67,13 @@ for mode in CurrentUser AllUsers; do
     # The installed program starts; it writes its logon entry with its own path.
     wine "$folder/Tonalix.exe" /minimized &
     check "installed program starts" wine "$tools/tonalixctl.exe" wait 30
-    run_value=$(reg_value "$RUN_KEY" Tonalix)
+    # The window appears before the start-up sequence has read the configuration: wait for the entry.
+    run_value=
+    for _ in $(seq 1 100); do
+        run_value=$(reg_value "$RUN_KEY" Tonalix)
+        [ -n "$run_value" ] && break
+        sleep 0.1
+    done
     check "logon entry points at the installed program" \
         bash -c '[[ "$0" == "\"$1\\Tonalix.exe\" /minimized" ]]' "$run_value" "$location"
 
