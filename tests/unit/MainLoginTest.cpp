@@ -199,3 +199,82 @@ TEST_F(ExitTest, YesExitsEvenWhileHidden) {
     MSG msg;
     EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the message loop is told to end";
 }
+
+namespace {
+
+std::vector<std::wstring> MenuTexts(HMENU menu) {
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_FTYPE | MIIM_STRING;
+        wchar_t text[128] = {};
+        info.dwTypeData = text;
+        info.cch = 128;
+        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+        texts.push_back((info.fType & MFT_SEPARATOR) ? L"-" : text);
+    }
+    return texts;
+}
+
+}  // namespace
+
+TEST_F(LoginTest, WindowAndMenusAreLaidOutAsDesigned) {
+    RECT client{};
+    GetClientRect(form->Handle(), &client);
+    EXPECT_EQ(client.right, 208);
+    EXPECT_EQ(client.bottom, 184);
+    const LONG style = GetWindowLongW(form->Handle(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    wchar_t className[64] = {};
+    GetClassNameW(form->Handle(), className, 64);
+    EXPECT_STREQ(className, L"TPelkoMainForm");
+
+    const HMENU bar = GetMenu(form->Handle());
+    EXPECT_EQ(MenuTexts(bar), (std::vector<std::wstring>{L"File", L"Help"}));
+    EXPECT_EQ(MenuTexts(GetSubMenu(bar, 0)),
+              (std::vector<std::wstring>{L"Options...", L"Close", L"-", L"Exit Tonalix"}));
+    EXPECT_EQ(MenuTexts(GetSubMenu(bar, 1)), (std::vector<std::wstring>{L"Tonalix Online Help", L"About Tonalix"}));
+    EXPECT_EQ(MenuTexts(form->TrayIcon->PopupMenu()),
+              (std::vector<std::wstring>{L"Open Tonalix", L"Tonalix Web Site", L"-", L"Quit"}));
+    EXPECT_TRUE(form->TrayIcon->LeftPopup());
+    EXPECT_EQ(form->TrayIcon->CycleInterval(), 300u);
+}
+
+TEST_F(LoginTest, UpdateFlagTravelsToThePanelOnShow) {
+    EXPECT_EQ(form->SWUpdateImage.Parent(), &form->LoginPanel);
+    EXPECT_EQ(form->LoginPanel.Controls().back(), &form->SWUpdateImage);
+    form->ShowStatusPanel();
+    EXPECT_EQ(form->SWUpdateImage.Parent(), &form->StatusPanel);
+    EXPECT_EQ(form->StatusPanel.Controls().back(), &form->SWUpdateImage);
+    EXPECT_FALSE(form->SWUpdateImage.Visible());
+    EXPECT_EQ(form->SWUpdateImage.Bounds().left, 181);
+    EXPECT_EQ(form->SWUpdateImage.Width(), 27);
+}
+
+TEST_F(LoginTest, ShowMainWindowRestoresAndShows) {
+    ShowWindow(form->Handle(), SW_MINIMIZE);
+    Pump();
+    form->ShowMainWindow();
+    Pump();
+    EXPECT_FALSE(IsIconic(form->Handle()));
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    form->Hide();
+    PostMessageW(form->Handle(), WM_USER + 98, 0, 0);  // a second start's show request
+    Pump();
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+}
+
+TEST_F(LoginTest, LinkLabelsUnderlineWhileHovered) {
+    ASSERT_TRUE(form->NewuserLabel.OnMouseEnter);
+    form->NewuserLabel.OnMouseEnter();
+    LOGFONTW font{};
+    GetObjectW(form->NewuserLabel.FontHandle(), sizeof font, &font);
+    EXPECT_TRUE(font.lfUnderline);
+    form->NewuserLabel.OnMouseLeave();
+    GetObjectW(form->NewuserLabel.FontHandle(), sizeof font, &font);
+    EXPECT_FALSE(font.lfUnderline);
+    EXPECT_EQ(form->NewuserLabel.Cursor(), IDC_HAND);
+}
