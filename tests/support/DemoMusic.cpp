@@ -7,22 +7,6 @@ namespace tests {
 
 namespace {
 
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileW(path.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
 void Put32(std::string& out, uint32_t value) {
     for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
@@ -35,17 +19,6 @@ void Put16(std::string& out, uint16_t value) {
 int32_t Number(const std::string& field) { return static_cast<int32_t>(std::stol(field)); }
 
 }  // namespace
-
-DemoFolder::DemoFolder() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    static LONG counter = 0;
-    path_ = std::wstring(temp) + L"tonalix-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(InterlockedIncrement(&counter));
-    CreateDirectoryW(path_.c_str(), nullptr);
-}
-
-DemoFolder::~DemoFolder() { RemoveTree(path_); }
 
 void WriteWav(const std::wstring& path, uint32_t bytes, uint32_t seed) {
     const size_t slash = path.find_last_of(L'\\');

@@ -1,6 +1,8 @@
 // Music files and an event log for the end-to-end tests.
 #pragma once
 
+#include "ProgramRunner.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -10,18 +12,7 @@
 namespace tests {
 
 // A folder under %TEMP% with subfolders, removed whole at the end.
-class DemoFolder {
-public:
-    DemoFolder();
-    ~DemoFolder();
-    DemoFolder(const DemoFolder&) = delete;
-    DemoFolder& operator=(const DemoFolder&) = delete;
-    const std::wstring& Path() const { return path_; }
-    std::wstring Path(const std::wstring& relative) const { return path_ + L"\\" + relative; }
-
-private:
-    std::wstring path_;
-};
+using DemoFolder = ScratchFolder;
 
 // A WAV file of `bytes` bytes in all whose samples depend on `seed`, so two seeds give two
 // different tracks. Dated a minute back, so the engine does not wait for it to settle.

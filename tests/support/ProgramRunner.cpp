@@ -40,16 +40,20 @@ ScratchFolder::ScratchFolder() {
     CreateDirectoryW(path_.c_str(), nullptr);
 }
 
-ScratchFolder::~ScratchFolder() {
-    WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW((path_ + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
         do {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW(Path(data.cFileName).c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
+            else DeleteFileW(path.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
     }
-    RemoveDirectoryW(path_.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 void WriteStoredConfig(const std::wstring& path, const StoredConfig& c) {
@@ -75,7 +79,9 @@ std::wstring ProgramFolder() {
     return folder.substr(0, folder.find_last_of(L'\\'));
 }
 
-std::wstring ProgramExe() { return ProgramFolder() + L"\\Tonalix.exe"; }
+std::wstring BesideProgram(const std::wstring& name) { return ProgramFolder() + L"\\" + name; }
+
+std::wstring ProgramExe() { return BesideProgram(L"Tonalix.exe"); }
 
 ProgramRun::ProgramRun(const ScratchFolder& scratch, const std::wstring& tag)
     : config_(scratch.Path(tag + L"-config.ini")),

@@ -9,13 +9,17 @@
 
 namespace tests {
 
-// A unique scratch folder under %TEMP%, removed with its files at the end.
+// Deletes a folder with everything below it.
+void RemoveTree(const std::wstring& folder);
+
+// A unique scratch folder under %TEMP%, removed whole at the end.
 class ScratchFolder {
 public:
     ScratchFolder();
-    ~ScratchFolder();
+    ~ScratchFolder() { RemoveTree(path_); }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::wstring& Path() const { return path_; }
     std::wstring Path(const std::wstring& name) const { return path_ + L"\\" + name; }
 
 private:
@@ -33,6 +37,7 @@ struct StoredConfig {
 void WriteStoredConfig(const std::wstring& path, const StoredConfig& config);
 
 std::wstring ProgramFolder();
+std::wstring BesideProgram(const std::wstring& name);  // a file in the test program's folder
 std::wstring ProgramExe();  // Tonalix.exe beside the test program
 
 class ProgramRun {

@@ -40,6 +40,13 @@ protected:
         ADD_FAILURE() << "no " << name << " call";
     }
 
+    // The window is shown once the start-up sequence has finished: give it a moment.
+    static bool BecomesShown(HWND window, DWORD timeoutMs = 5000) {
+        const DWORD start = GetTickCount();
+        while (!IsShown(window) && GetTickCount() - start < timeoutMs) Sleep(20);
+        return IsShown(window);
+    }
+
     static int CloseRequest(ProgramRun& run, HWND window) {
         PostMessageW(window, WM_USER + 99, 0, 0);
         return run.WaitForExit();
@@ -75,7 +82,7 @@ TEST_F(SystemTest, StartUpConfiguresTheEngineInOrderAndShutsItDownLast) {
         "startPelko",
     };
     EXPECT_EQ(run.Calls(), expected);
-    EXPECT_TRUE(IsShown(window));
+    EXPECT_TRUE(BecomesShown(window));
 
     // A close request from another process ends the program without a question.
     EXPECT_EQ(CloseRequest(run, window), 0);
@@ -122,8 +129,7 @@ TEST_F(SystemTest, MinimizedOnlyInExactCaseAndFirstPosition) {
     for (const Case& c : cases) {
         ProgramRun run(scratch, L"args" + std::to_wstring(&c - cases));
         const HWND window = Start(run, StoredConfig{}, c.arguments);
-        Sleep(200);
-        EXPECT_EQ(IsShown(window), c.shown) << "arguments: " << testing::PrintToString(std::wstring(c.arguments));
+        EXPECT_EQ(BecomesShown(window, c.shown ? 5000 : 500), c.shown) << "arguments: " << testing::PrintToString(std::wstring(c.arguments));
         EXPECT_EQ(CloseRequest(run, window), 0);
     }
 }
@@ -134,9 +140,7 @@ TEST_F(SystemTest, SecondStartWakesTheFirstAndExits) {
     ASSERT_FALSE(IsShown(window));
 
     EXPECT_EQ(RunToExit(L""), 0);
-    const DWORD start = GetTickCount();
-    while (!IsShown(window) && GetTickCount() - start < 5000) Sleep(20);
-    EXPECT_TRUE(IsShown(window)) << "the show request makes the running instance's window visible";
+    EXPECT_TRUE(BecomesShown(window)) << "the show request makes the running instance's window visible";
     EXPECT_EQ(FindWindowExW(nullptr, window, L"TPelkoMainForm", nullptr), nullptr) << "no second main window";
     EXPECT_EQ(CloseRequest(first, window), 0);
 }

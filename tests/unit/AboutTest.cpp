@@ -19,13 +19,6 @@ using namespace tests;
 
 namespace {
 
-std::wstring BesideProgram(const wchar_t* name) {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path);
-    return dir.substr(0, dir.find_last_of(L'\\') + 1) + name;
-}
-
 uint32_t Bgra(uint32_t b, uint32_t g, uint32_t r, uint32_t a) { return (a << 24) | (r << 16) | (g << 8) | b; }
 uint32_t Alpha(uint32_t pixel) { return pixel >> 24; }
 uint32_t Blue(uint32_t pixel) { return pixel & 0xFF; }

@@ -1,6 +1,7 @@
 // The stand-in engine's test contract, in-process: configuration file, call log, control
 // pipe events and shut-down (engine/README.md).
 #include "EngineControl.h"
+#include "ProgramRunner.h"
 
 #include <Tovelink.h>
 #include <gtest/gtest.h>
@@ -109,24 +110,7 @@ protected:
         DLLAPI_shutdownPelko();
         for (const wchar_t* name : {L"TOVELINK_CONFIG", L"TOVELINK_CALLLOG", L"TOVELINK_CONTROL"})
             SetVariable(name, L"");
-        RemoveTree(dir_);
-    }
-
-    static void RemoveTree(const std::wstring& folder) {
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                std::wstring name = found.cFileName;
-                if (name == L"." || name == L"..") continue;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveTree(folder + L"\\" + name);
-                else
-                    DeleteFileW((folder + L"\\" + name).c_str());
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(folder.c_str());
+        tests::RemoveTree(dir_);
     }
 
     // Starts the engine on a fresh configuration read and returns its record.

@@ -1,19 +1,11 @@
 #include "GUI/VersionInfo.h"
+#include "ProgramRunner.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-namespace {
-
-std::wstring BesideProgram(const wchar_t* name) {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path);
-    return dir.substr(0, dir.find_last_of(L'\\') + 1) + name;
-}
-
-}  // namespace
+using tests::BesideProgram;
 
 TEST(VersionInfo, ReadsTheProgramsOwnResource) {
     // The test program carries the program's resources, version 1.0.0.5233.
