@@ -141,8 +141,8 @@ void TPelkoMainForm::UpdateStatus() {
 
 void TPelkoMainForm::UpdateUploadProgress() {
     const core::UploadProgress progress = core::ComputeUploadProgress(pelkoState, DecimalSeparator());
-    UploadsLeftProgress.SetText(progress.text);
-    UploadsLeftProgress.SetProgress(progress.progress);
+    // One repaint when both the caption and the bar move.
+    UploadsLeftProgress.SetTextAndProgress(progress.text, progress.progress);
 }
 
 std::wstring TPelkoMainForm::FitTextToWidth(HFONT font, const std::wstring& text, int maxWidth) {

@@ -27,6 +27,8 @@ constexpr COLORREF kEditFocusColor = RGB(255, 255, 224);
 constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 constexpr UINT_PTR kVersionCheckTimerId = 1;
 constexpr UINT_PTR kAnimateTimerId = 2;
+// The longest the window thread applies engine events before it lets other messages through.
+constexpr ULONGLONG kEngineEventSliceMs = 50;
 
 ui::FontSpec Tahoma(int height, bool bold = false) {
     ui::FontSpec spec;
@@ -375,31 +377,57 @@ void TPelkoMainForm::LogoutButtonClick() {
 void TPelkoMainForm::WMEngineEvent() {
     if (!engineMessageQueue) return;
     engineMessageQueue->BeginDrain();
-    // One event at a time, oldest first; a modal box inside drains later ones itself.
-    while (!EnableClose) {
+    // One event at a time, oldest first; a modal box inside drains later ones itself. Each event
+    // changes the state at once, but what the events change is presented once for all of them,
+    // so a burst costs one refresh rather than one per event.
+    PendingPresentation pending;
+    const ULONGLONG sliceEnd = GetTickCount64() + kEngineEventSliceMs;
+    for (uint32_t applied = 1; !EnableClose; ++applied) {
         TMessageQueue::MessagePtr message = engineMessageQueue->Pop();
         if (!message) break;
-        MessageReturn held(*engineMessageQueue, std::move(message));
-        ApplyEngineEvent(held.Get());
+        {
+            MessageReturn held(*engineMessageQueue, std::move(message));
+            ApplyEngineEvent(held.Get(), pending);
+        }
+        // A queue that keeps filling must not starve painting and input: the rest waits for the
+        // notice this handler sends itself.
+        if (applied % 256 == 0 && GetTickCount64() >= sliceEnd) {
+            PostMessageW(Handle(), WM_ENGINE_EVENT, 0, 0);
+            break;
+        }
     }
+    if (!EnableClose) Present(pending);
 }
 
-void TPelkoMainForm::ApplyEngineEvent(const TEngineMessage& message) {
+void TPelkoMainForm::Present(PendingPresentation& pending) {
+    if (pending.uploadProgress) UpdateUploadProgress();
+    if (pending.status) UpdateStatus();
+    pending = PendingPresentation();
+}
+
+void TPelkoMainForm::ApplyEngineEvent(const TEngineMessage& message, PendingPresentation& pending) {
     core::EngineEvent event;
     event.code = message.code;
     event.param1 = message.intParam1;
     event.param2 = message.intParam2;
     event.param3 = message.intParam3;
     event.text = message.Text();
-    switch (core::ApplyEngineEvent(pelkoState, event)) {
+    const core::EventFollowUp followUp = core::ApplyEngineEvent(pelkoState, event);
+    switch (followUp) {
     case core::EventFollowUp::Nothing:
-        break;
+        return;
     case core::EventFollowUp::UpdateStatus:
-        UpdateStatus();
-        break;
+        pending.status = true;
+        return;
     case core::EventFollowUp::UpdateUploadProgress:
-        UpdateUploadProgress();
+        pending.uploadProgress = true;
+        return;
+    default:
         break;
+    }
+    // What the earlier events changed is shown before a panel switch or a box.
+    Present(pending);
+    switch (followUp) {
     case core::EventFollowUp::LoginRefused:
         UpdateStatus();
         ShowLoginPanel();
@@ -420,6 +448,8 @@ void TPelkoMainForm::ApplyEngineEvent(const TEngineMessage& message) {
     case core::EventFollowUp::UnexpectedStatus:
         ShowErrorAndExit(L"Unexpexted status (" + std::to_wstring(message.code) +
                          L") reported from DLL, program will now shutdown.");
+        break;
+    default:
         break;
     }
 }

@@ -131,7 +131,13 @@ private:
     void FillStatusTable();
     void StartEngine();
 
-    void ApplyEngineEvent(const TEngineMessage& message);
+    // What the events applied since the last refresh have left to present.
+    struct PendingPresentation {
+        bool status = false;
+        bool uploadProgress = false;
+    };
+    void ApplyEngineEvent(const TEngineMessage& message, PendingPresentation& pending);
+    void Present(PendingPresentation& pending);
     void ShowErrorAndExit(const std::wstring& text);
     void ShowError(const std::wstring& text);
     void ExitProgram();

@@ -69,7 +69,7 @@ UINT TCoolTrayIcon::TaskbarCreatedMessage() { return TTrayIconHandler::TaskbarCr
 // ---- Entry maintenance ----
 
 void TCoolTrayIcon::PrepareIconData() {
-    IconData.hIcon = FIcon.Get();
+    IconData.hIcon = shownIcon_;
     if (!FHint.empty() && FShowHint) {
         CopyCut(IconData.szTip, FHint);
     } else {
@@ -107,6 +107,7 @@ void TCoolTrayIcon::SetIconVisible(bool visible) {
 
 void TCoolTrayIcon::SetIcon(HICON icon) {
     FIcon.Reset(icon ? CopyIcon(icon) : nullptr);
+    shownIcon_ = FIcon.Get();
     (void)UpdateTrayEntry();
 }
 
@@ -123,8 +124,16 @@ void TCoolTrayIcon::SetShowHint(bool show) {
 // ---- Image index and cycling ----
 
 void TCoolTrayIcon::SetIconList(HIMAGELIST list) {
+    if (list != FIconList) ForgetFrames();
     FIconList = list;
     SetIconIndex(0);
+}
+
+void TCoolTrayIcon::ForgetFrames() {
+    for (ui::ScopedIcon& frame : frameIcons_) {
+        if (frame && frame.Get() == shownIcon_) FIcon = std::move(frame);
+    }
+    frameIcons_.clear();
 }
 
 void TCoolTrayIcon::SetIconIndex(int index) {
@@ -133,7 +142,10 @@ void TCoolTrayIcon::SetIconIndex(int index) {
     if (count > 0) {
         FIconIndex = std::clamp(index, 0, count - 1);
         // A frame that cannot be read leaves the entry without an icon; tooltip and clicks still work.
-        FIcon.Reset(ImageList_GetIcon(FIconList, FIconIndex, ILD_NORMAL));
+        if (frameIcons_.size() != static_cast<size_t>(count)) frameIcons_.resize(static_cast<size_t>(count));
+        ui::ScopedIcon& frame = frameIcons_[static_cast<size_t>(FIconIndex)];
+        if (!frame) frame.Reset(ImageList_GetIcon(FIconList, FIconIndex, ILD_NORMAL));
+        shownIcon_ = frame.Get();
     }
     (void)UpdateTrayEntry();
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // The shell's callbacks reach the shared handler window with this message: wParam is the icon's
 // identifier, lParam the mouse message or NIN_* notification.
@@ -64,7 +65,7 @@ public:
     bool IconVisible() const { return FIconVisible; }
     void SetIconVisible(bool visible);
     // The icon keeps its own copy of `icon` (null: no icon).
-    HICON Icon() const { return FIcon.Get(); }
+    HICON Icon() const { return shownIcon_; }
     void SetIcon(HICON icon);
     // The tooltip; the shell is given its first 127 characters.
     const std::wstring& Hint() const { return FHint; }
@@ -72,7 +73,8 @@ public:
     bool ShowHint() const { return FShowHint; }
     void SetShowHint(bool show);
 
-    // Frames to show by index and to cycle through; not owned: clear it before destroying the list.
+    // Frames to show by index and to cycle through; not owned and not changed while assigned:
+    // clear it before destroying or changing the list.
     HIMAGELIST IconList() const { return FIconList; }
     void SetIconList(HIMAGELIST list);
     // Limited to the list's last frame; always 0 without a list.
@@ -127,6 +129,8 @@ private:
     [[nodiscard]] bool UpdateTrayEntry();
     [[nodiscard]] bool Notify(DWORD message);
     void PrepareIconData();
+    // Drops the frames made from the list; the one on show is kept as the icon's own copy.
+    void ForgetFrames();
 
     // Callbacks from the shared window.
     void HandleIconMessage(UINT event);
@@ -153,7 +157,10 @@ private:
     bool subclassed_ = false;
 
     bool FEnabled = true;
-    ui::ScopedIcon FIcon;
+    ui::ScopedIcon FIcon;        // the copy of the icon given to SetIcon
+    HICON shownIcon_ = nullptr;  // FIcon, or a frame of the image list
+    // The list's frames as icons, each made once: a cycling tick draws nothing.
+    std::vector<ui::ScopedIcon> frameIcons_;
     bool FIconVisible = false;
     std::wstring FHint;
     bool FShowHint = true;

@@ -96,6 +96,14 @@ void TTextGauge::SetText(const std::wstring& text) {
     Repaint();
 }
 
+void TTextGauge::SetTextAndProgress(const std::wstring& text, int32_t value) {
+    const int32_t before = PercentDone();
+    const bool textChanged = text != FText;
+    if (textChanged) FText = text;
+    FCurValue = core::ClampToRange(value, FMinValue, FMaxValue);
+    if (textChanged || PercentDone() != before) Repaint();
+}
+
 void TTextGauge::SetShowText(bool show) {
     if (show == FShowText) return;
     FShowText = show;

@@ -57,6 +57,9 @@ public:
 
     const std::wstring& Text() const { return FText; }
     void SetText(const std::wstring& text);
+    // SetText then SetProgress, painted once: a repaint only when the caption or the shown
+    // percentage changes.
+    void SetTextAndProgress(const std::wstring& text, int32_t value);
     bool ShowText() const { return FShowText; }
     void SetShowText(bool show);
     TBorderStyle BorderStyle() const { return FBorderStyle; }
