@@ -56,6 +56,18 @@ private:
     TMessageQueue::MessagePtr message_;
 };
 
+// Counts the window's messages being handled, one inside another, for as long as it lives.
+class HandlingDepth {
+public:
+    explicit HandlingDepth(int& depth) : depth_(depth) { ++depth_; }
+    ~HandlingDepth() { --depth_; }
+    HandlingDepth(const HandlingDepth&) = delete;
+    HandlingDepth& operator=(const HandlingDepth&) = delete;
+
+private:
+    int& depth_;
+};
+
 }  // namespace
 
 TPelkoMainForm::TPelkoMainForm()
@@ -538,6 +550,7 @@ void TPelkoMainForm::OnActivate(bool active) {
 }
 
 LRESULT TPelkoMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const HandlingDepth depth(handlingDepth_);
     switch (message) {
     case WM_ENGINE_EVENT:
         WMEngineEvent();
@@ -552,10 +565,13 @@ LRESULT TPelkoMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         WMQueryEndSession();
         break;
     case WM_ENDSESSION:
-        // The session ends when this returns: leave through the normal shut-down now.
+        // The session ends when this returns: leave through the normal shut-down now. Unless the
+        // end reached this window inside another of its handlers (a call to the shell lets it in):
+        // that handler still uses what the shut-down frees, so the message loop, which ends as
+        // soon as it returns, destroys the windows.
         if (wParam) {
             ExitProgram();
-            DestroyWindow(Handle());
+            if (handlingDepth_ == 1) DestroyWindow(Handle());
         }
         return 0;
     case WM_CLOSE:

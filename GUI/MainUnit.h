@@ -157,6 +157,7 @@ private:
 
     ui::Font formFont_;
     ui::ScopedMenu mainMenu_;
+    int handlingDepth_ = 0;  // messages of this window being handled, one inside another
     ui::ScopedMenu trayMenu_;
 };
 
