@@ -216,8 +216,8 @@ bool MemoryAndObjectsAfterEvents() {
     met = bench::Report({"private memory in use after " + events, client1.workingSetMiB, floor1.workingSetMiB, "MiB",
                          kFloorName, TargetKind::AboveFloorAtMost, 2.0, 2}) && met;
     // Flat: beyond the pool's peak, more bursts like it add nothing.
-    const std::string last = "burst " + std::to_string(kBursts) + " of " + events + " beyond the most after the first " +
-                             std::to_string(kEarlierBursts);
+    const std::string last = "burst " + std::to_string(kBursts) + " of " + events +
+                             " beyond the most after the first " + std::to_string(kEarlierBursts);
     met = bench::Report({"private memory in use added by " + last,
                          clientLast.workingSetMiB - clientEarlierMost.workingSetMiB,
                          floorLast.workingSetMiB - floorEarlierMost.workingSetMiB, "MiB",

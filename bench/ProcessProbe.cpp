@@ -62,7 +62,8 @@ bool InsideProbe::Attach(HANDLE process, const std::wstring& probeDll) {
     const auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
     // A 32-bit program's module address fits the thread's exit code.
-    const bool loaded = loadLibrary && WriteProcessMemory(process, remoteName, probeDll.c_str(), bytes, nullptr) &&
+    const bool loaded = loadLibrary &&
+                        WriteProcessMemory(process, remoteName, probeDll.c_str(), bytes, nullptr) &&
                         RunRemote(process, loadLibrary, remoteName, remoteBase_) && remoteBase_ != 0;
     VirtualFreeEx(process, remoteName, 0, MEM_RELEASE);
     return loaded;
@@ -74,9 +75,11 @@ bool InsideProbe::Run(const char* entry, DWORD& result) const {
     const HMODULE local = LoadLibraryW(dll_.c_str());
     if (!local) return false;
     const FARPROC found = GetProcAddress(local, entry);
-    const UINT_PTR offset = reinterpret_cast<UINT_PTR>(reinterpret_cast<void*>(found)) - reinterpret_cast<UINT_PTR>(local);
+    const UINT_PTR offset =
+        reinterpret_cast<UINT_PTR>(reinterpret_cast<void*>(found)) - reinterpret_cast<UINT_PTR>(local);
     FreeLibrary(local);
-    return found && RunRemote(process_, reinterpret_cast<LPTHREAD_START_ROUTINE>(remoteBase_ + offset), nullptr, result);
+    const auto remoteEntry = reinterpret_cast<LPTHREAD_START_ROUTINE>(remoteBase_ + offset);
+    return found && RunRemote(process_, remoteEntry, nullptr, result);
 }
 
 }  // namespace bench

@@ -116,7 +116,8 @@ TEST_F(FaultEngineConfigTest, OverlongFieldsAreCutToTheirRecordsAndNumbersOutOfR
     EXPECT_TRUE(Called("addRoot\tpath="));
     EXPECT_TRUE(Called("addRoot\tpath=C:\\Music\\30"));
     EXPECT_FALSE(Called("addRoot\tpath=C:\\Music\\31"));
-    EXPECT_TRUE(Called("setServer\taddress=" + std::string(127, 'c') + "\tport=80\thttpsPort=443\tdisableSslCAVerify=0"));
+    EXPECT_TRUE(
+        Called("setServer\taddress=" + std::string(127, 'c') + "\tport=80\thttpsPort=443\tdisableSslCAVerify=0"));
     EXPECT_TRUE(Called("setUserpass\tname=" + std::string(200, 'a') + "\tpassword=" + std::string(40, 'b')));
     EXPECT_TRUE(Called("setMaxUpload\tlimit=-1"));
 }

@@ -88,7 +88,8 @@ private:
 
 TEST(FaultRegistry, AnUnwritableRunKeyIsPassedOverSilently) {
     const KeptLogonValue kept;
-    for (const std::optional<std::wstring>& held : {std::optional<std::wstring>(), std::optional<std::wstring>(L"\"C:\\Old\\Tonalix.exe\" /minimized")}) {
+    const std::optional<std::wstring> helds[] = {std::nullopt, L"\"C:\\Old\\Tonalix.exe\" /minimized"};
+    for (const std::optional<std::wstring>& held : helds) {
         SCOPED_TRACE(held ? "a logon value held" : "no logon value");
         // What the key holds before it is locked.
         {

@@ -107,7 +107,8 @@ private:
             const std::string answer = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
                                        std::to_string(body_.size()) + "\r\nConnection: close\r\n\r\n" + body_;
             for (size_t sent = 0; sent < answer.size();) {
-                const int n = send(client, answer.data() + sent, static_cast<int>(std::min<size_t>(answer.size() - sent, 65536)), 0);
+                const int chunk = static_cast<int>(std::min<size_t>(answer.size() - sent, 65536));
+                const int n = send(client, answer.data() + sent, chunk, 0);
                 if (n <= 0) break;
                 sent += static_cast<size_t>(n);
             }

@@ -103,7 +103,8 @@ private:
         const int t = m.intParam1;
         if (t < 0 || t >= kThreads) return Mismatch("thread " + std::to_string(t));
         const SchemeEvent want = Scheme(t, nextSequence[static_cast<size_t>(t)]);
-        if (m.intParam2 != nextSequence[static_cast<size_t>(t)]) return Mismatch("out of order or lost in thread " + std::to_string(t));
+        if (m.intParam2 != nextSequence[static_cast<size_t>(t)])
+            return Mismatch("out of order or lost in thread " + std::to_string(t));
         if (m.code != want.code || m.intParam3 != want.code) return Mismatch("code paired with another event");
         if (m.hasText != want.hasText || (m.hasText && m.strParam != want.text)) return Mismatch("text");
         ++nextSequence[static_cast<size_t>(t)];
@@ -156,7 +157,8 @@ TEST(StormTransport, AMillionEventsFromFourThreadsArriveWholePairedAndInOrder) {
 
     Storm(queue, window, outstanding);
     EXPECT_EQ(window.mismatches, 0) << "first: " << window.firstMismatch;
-    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(window.nextSequence[static_cast<size_t>(t)], kPerThread) << "thread " << t;
+    for (int t = 0; t < kThreads; ++t)
+        EXPECT_EQ(window.nextSequence[static_cast<size_t>(t)], kPerThread) << "thread " << t;
     EXPECT_EQ(queue.WaitingCount(), 0u);
     const size_t pool = queue.FreeCount();
     EXPECT_GE(pool, 1u);
@@ -167,7 +169,8 @@ TEST(StormTransport, AMillionEventsFromFourThreadsArriveWholePairedAndInOrder) {
     Storm(queue, window, outstanding);
     EXPECT_EQ(window.mismatches, 0) << "first: " << window.firstMismatch;
     EXPECT_EQ(window.Received(), 2 * kStormEvents);
-    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(window.nextSequence[static_cast<size_t>(t)], kPerThread) << "thread " << t;
+    for (int t = 0; t < kThreads; ++t)
+        EXPECT_EQ(window.nextSequence[static_cast<size_t>(t)], kPerThread) << "thread " << t;
     EXPECT_GE(queue.FreeCount(), pool) << "the pool never shrinks";
     EXPECT_LE(queue.FreeCount(), outstanding.Peak());
 }

@@ -1,10 +1,12 @@
-// GDI and USER objects under load: over a thousand status changes and a hundred openings of the
-// options dialog and of the About window, the program holds no more objects than before.
+// GDI and USER objects under load: over a thousand status changes and a hundred openings of each
+// window (the options dialog, the About window, the main window closed to the notification area
+// and shown again), the program holds no more objects than before.
 #include "GUI/AboutUnit.h"
 #include "GUI/Application.h"
 #include "GUI/EngineBridge.h"
 #include "GUI/OptionsUnit.h"
 #include "GUI/VersionInfo.h"
+#include "GUI/WindowMessages.h"
 #include "MainWindowFixture.h"
 #include "bench/GuiObjectCount.h"
 
@@ -70,6 +72,14 @@ protected:
         Pump();
     }
 
+    // Closing the main window only hides it; the show request brings it back.
+    void HideAndShowMainWindow() {
+        form->Close();
+        Pump();
+        SendMessageW(form->Handle(), WM_SHOW_REQUEST, 0, 0);
+        Pump();
+    }
+
     void ShowAndHideAbout() {
         AboutForm->ShowAbout();
         Pump();
@@ -103,6 +113,7 @@ TEST_F(StormGuiObjectsTest, ManyStatusChangesAndOpeningsAddNoObjects) {
         OpenAndCancelOptions(0);
         OpenAndCancelOptions(1);
         ShowAndHideAbout();
+        HideAndShowMainWindow();
     }
     const bench::GuiObjectCounts before = Count();
     ASSERT_GT(before.gdi, 0u);
@@ -111,11 +122,13 @@ TEST_F(StormGuiObjectsTest, ManyStatusChangesAndOpeningsAddNoObjects) {
     StatusChanges(kStatusChanges);
     for (int i = 0; i < kOpenings; ++i) OpenAndCancelOptions(i % 2);
     for (int i = 0; i < kOpenings; ++i) ShowAndHideAbout();
+    for (int i = 0; i < kOpenings; ++i) HideAndShowMainWindow();
     const bench::GuiObjectCounts after = Count();
 
     EXPECT_EQ(after.gdi, before.gdi) << "GDI objects";
     EXPECT_EQ(after.user, before.user) << "USER objects";
     EXPECT_FALSE(OptionsForm->Visible());
     EXPECT_FALSE(AboutForm->Visible());
+    EXPECT_TRUE(form->Visible());
     EXPECT_EQ(form->pelkoState.connectionState, core::TPelkoConnectionState::LoggedOut);
 }
