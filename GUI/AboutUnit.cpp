@@ -61,6 +61,9 @@ bool TAboutForm::FormCreate() {
 
     if (!AboutImage.LoadFromResource(ui::ModuleInstance(), L"ABOUT")) return false;
     FormBitmap = PremultipliedBitmap(AboutImage.Pixels());
+    // The content never changes once made and the resource still holds the picture: the decoded
+    // copy would only take memory for as long as the program runs.
+    AboutImage.Clear();
     BITMAP info{};
     // Wrong bitmap format: the layered content must be 32 bits per pixel.
     if (!FormBitmap || !GetObjectW(FormBitmap.bitmap.Get(), sizeof(info), &info) || info.bmBitsPixel != 32)

@@ -51,7 +51,7 @@ private:
     void CenterInWorkArea() const;
     bool ClientContains(int x, int y) const;
 
-    ui::PngImage AboutImage;  // holds the picture only; never shown
+    ui::PngImage AboutImage;  // the picture while the window content is made; never shown
     ui::ScopedDib FormBitmap;
     bool shownBefore_ = false;
     bool pressed_ = false;

@@ -27,50 +27,59 @@ bool PngImage::LoadFromResource(HINSTANCE module, const wchar_t* name) {
 }
 
 bool PngImage::LoadFromMemory(const void* data, size_t size) {
-    core::RgbaImage decoded;
-    const core::PngResult result = core::DecodePng(static_cast<const uint8_t*>(data), size, decoded);
+    auto decoded = std::make_shared<Decoded>();
+    const core::PngResult result = core::DecodePng(static_cast<const uint8_t*>(data), size, decoded->pixels);
     if (!result) {
         error_ = result.message;
         return false;
     }
-    return Adopt(std::move(decoded));
-}
-
-void PngImage::Assign(const PngImage& other) {
-    if (this == &other) return;
-    if (other.Empty()) {
-        Clear();
-        return;
-    }
-    if (!Adopt(other.pixels_)) Clear();
-}
-
-void PngImage::Clear() {
-    pixels_ = core::RgbaImage{};
-    bitmap_ = ScopedDib{};
-    error_.clear();
-}
-
-bool PngImage::Adopt(core::RgbaImage pixels) {
-    ScopedDib dib = CreateDib32(pixels.width, pixels.height);
-    if (!dib) {
-        error_ = "cannot create the picture's bitmap";
+    if (decoded->pixels.rgba.empty()) {
+        error_ = "the picture has no pixels";
         return false;
     }
-    const size_t count = size_t(pixels.width) * size_t(pixels.height);
-    for (size_t i = 0; i < count; ++i) dib.bits[i] = Premultiplied(&pixels.rgba[i * 4]);
-    GdiFlush();
-    pixels_ = std::move(pixels);
-    bitmap_ = std::move(dib);
+    picture_ = std::move(decoded);
     error_.clear();
     return true;
 }
 
+void PngImage::Assign(const PngImage& other) {
+    if (this == &other) return;
+    picture_ = other.picture_;
+    error_.clear();
+}
+
+void PngImage::Clear() {
+    picture_.reset();
+    error_.clear();
+}
+
+const core::RgbaImage& PngImage::Pixels() const {
+    static const core::RgbaImage kNone{};
+    return picture_ ? picture_->pixels : kNone;
+}
+
+HBITMAP PngImage::Bitmap() const {
+    if (!picture_) return nullptr;
+    Decoded& decoded = *picture_;
+    if (!decoded.bitmap) {
+        const core::RgbaImage& pixels = decoded.pixels;
+        ScopedDib dib = CreateDib32(pixels.width, pixels.height);
+        if (!dib) return nullptr;  // tried again at the next draw
+        const size_t count = size_t(pixels.width) * size_t(pixels.height);
+        for (size_t i = 0; i < count; ++i) dib.bits[i] = Premultiplied(&pixels.rgba[i * 4]);
+        GdiFlush();
+        decoded.bitmap = std::move(dib);
+    }
+    return decoded.bitmap.bitmap.Get();
+}
+
 void PngImage::Draw(HDC dc, int x, int y) const {
-    if (Empty() || !dc) return;
+    if (!dc) return;
+    const HBITMAP bitmap = Bitmap();
+    if (!bitmap) return;
     ScopedMemoryDC source(dc);
     if (!source) return;
-    ScopedSelect select(source, bitmap_.bitmap);
+    ScopedSelect select(source, bitmap);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     AlphaBlend(dc, x, y, Width(), Height(), source, 0, 0, Width(), Height(), blend);
 }

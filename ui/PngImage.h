@@ -7,29 +7,17 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <memory>
 #include <string>
-#include <utility>
 
 namespace ui {
 
+// Copies share one decoded picture, which is never changed once made: loading or clearing a copy
+// replaces what that copy refers to and leaves the others as they were. The premultiplied bitmap
+// that drawing needs is made at the first draw, so a picture that is only stored (or only made
+// into icons) never holds a second copy of its pixels.
 class PngImage {
 public:
-    PngImage() = default;
-    PngImage(const PngImage& other) { Assign(other); }
-    PngImage& operator=(const PngImage& other) {
-        Assign(other);
-        return *this;
-    }
-    PngImage(PngImage&& other) noexcept { *this = std::move(other); }
-    PngImage& operator=(PngImage&& other) noexcept {
-        if (this != &other) {
-            pixels_ = std::exchange(other.pixels_, core::RgbaImage{});
-            bitmap_ = std::move(other.bitmap_);
-            error_ = std::move(other.error_);
-        }
-        return *this;
-    }
-
     // Loads the RT_RCDATA resource `name` of `module` (names match without regard to case).
     // On failure the picture keeps what it held and Error() says why.
     [[nodiscard]] bool LoadFromResource(HINSTANCE module, const wchar_t* name);
@@ -39,23 +27,26 @@ public:
     void Assign(const PngImage& other);
     void Clear();
 
-    int Width() const { return pixels_.width; }
-    int Height() const { return pixels_.height; }
-    bool Empty() const { return pixels_.rgba.empty(); }
+    int Width() const { return Pixels().width; }
+    int Height() const { return Pixels().height; }
+    bool Empty() const { return !picture_; }
     // Straight (not premultiplied) RGBA, top row first.
-    const core::RgbaImage& Pixels() const { return pixels_; }
+    const core::RgbaImage& Pixels() const;
     const std::string& Error() const { return error_; }
 
     // Blends the picture with its top-left corner at (x, y); an empty picture draws nothing.
     void Draw(HDC dc, int x, int y) const;
-    // The premultiplied 32-bit top-down bitmap that Draw blends from (null when empty).
-    HBITMAP Bitmap() const { return bitmap_.bitmap.Get(); }
+    // The premultiplied 32-bit top-down bitmap that Draw blends from, made on first use (null when
+    // empty or when the system has no room for it).
+    HBITMAP Bitmap() const;
 
 private:
-    bool Adopt(core::RgbaImage pixels);
+    struct Decoded {
+        core::RgbaImage pixels;
+        ScopedDib bitmap;
+    };
 
-    core::RgbaImage pixels_;
-    ScopedDib bitmap_;
+    std::shared_ptr<Decoded> picture_;  // null when empty; never holds an empty picture
     std::string error_;
 };
 

@@ -99,17 +99,32 @@ PngResult ParseHeader(const Chunk& chunk, Header& header) {
     return {};
 }
 
-// Inflates the image data, chunk by chunk, into a buffer of exactly the size the header implies.
-// The buffer grows with the output, so a small file declaring a large image costs little memory.
-class Inflater {
+uint8_t Paeth(int a, int b, int c) {
+    const int p = a + b - c;
+    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+    if (pa <= pb && pa <= pc) return uint8_t(a);
+    return uint8_t(pb <= pc ? b : c);
+}
+
+// Inflates the image data chunk by chunk, one row at a time: each row is unfiltered against the
+// one before and appended to the picture as soon as it is complete, so decoding needs two rows
+// besides the picture itself. Pictures up to kUpFront bytes get their memory in one piece; larger
+// ones grow with the rows that actually arrive, so a small file declaring a large image costs
+// little memory.
+class RowInflater {
 public:
-    // One spare byte tells "exactly full" from "more data than the image holds".
-    explicit Inflater(size_t expected) : limit_(expected + 1) {}
-    ~Inflater() {
+    RowInflater(const Header& header, RgbaImage& out)
+        : header_(header), stride_(size_t(header.width) * header.channels), current_(stride_ + 1),
+          previous_(stride_, 0), out_(out) {
+        const size_t total = size_t(header.width) * header.height * 4;
+        out_.rgba.reserve(total <= kUpFront ? total : std::min(total, kFirstGrowth));
+        RestartRow();
+    }
+    ~RowInflater() {
         if (initialised_) inflateEnd(&stream_);
     }
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
+    RowInflater(const RowInflater&) = delete;
+    RowInflater& operator=(const RowInflater&) = delete;
 
     PngResult Init() {
         if (inflateInit(&stream_) != Z_OK) return Fail(PngError::BadImageData, "cannot start decompression");
@@ -124,10 +139,19 @@ public:
         stream_.avail_in = uInt(length);
         while (stream_.avail_in > 0) {
             if (stream_.avail_out == 0) {
-                if (raw_.size() == limit_) return Fail(PngError::BadImageData, "image data is too long");
-                Grow();
+                if (rows_ == header_.height) {
+                    // Every row is in; one spare byte tells "exactly full" from "too long".
+                    stream_.next_out = &spare_;
+                    stream_.avail_out = 1;
+                }
             }
             const int rc = inflate(&stream_, Z_NO_FLUSH);
+            if (stream_.avail_out == 0 && rows_ == header_.height) {
+                return Fail(PngError::BadImageData, "image data is too long");
+            }
+            if (stream_.avail_out == 0) {
+                if (PngResult r = FinishRow(); !r) return r;
+            }
             if (rc == Z_STREAM_END) {
                 finished_ = true;
                 if (stream_.avail_in > 0) {
@@ -137,54 +161,34 @@ public:
             }
             if (rc != Z_OK) return Fail(PngError::BadImageData, "compressed image data is damaged");
         }
-        if (Produced() == limit_) return Fail(PngError::BadImageData, "image data is too long");
         return {};
     }
 
-    // The inflated rows, once the stream has ended with exactly the expected amount.
-    PngResult Finish() {
-        if (!finished_ || Produced() != limit_ - 1) return Fail(PngError::BadImageData, "image data is too short");
-        raw_.resize(limit_ - 1);
+    // Succeeds once the stream has ended with exactly the rows the header declares.
+    PngResult Finish() const {
+        if (!finished_ || rows_ != header_.height) return Fail(PngError::BadImageData, "image data is too short");
         return {};
     }
-
-    std::vector<uint8_t>& Raw() { return raw_; }
 
 private:
-    size_t Produced() const { return raw_.size() - stream_.avail_out; }
+    static constexpr size_t kUpFront = size_t(4) << 20;
+    static constexpr size_t kFirstGrowth = size_t(1) << 20;
 
-    void Grow() {
-        const size_t used = raw_.size();
-        const size_t grown = std::min(limit_, std::max<size_t>(used * 2, 64 * 1024));
-        raw_.resize(grown);
-        stream_.next_out = raw_.data() + used;
-        stream_.avail_out = uInt(grown - used);
+    void RestartRow() {
+        stream_.next_out = current_.data();
+        stream_.avail_out = uInt(current_.size());
     }
 
-    std::vector<uint8_t> raw_;
-    size_t limit_;
-    z_stream stream_{};
-    bool initialised_ = false;
-    bool finished_ = false;
-};
-
-uint8_t Paeth(int a, int b, int c) {
-    const int p = a + b - c;
-    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-    if (pa <= pb && pa <= pc) return uint8_t(a);
-    return uint8_t(pb <= pc ? b : c);
-}
-
-// Reverses the per-row filters in place; raw holds rows of one filter byte plus `stride` bytes.
-PngResult Unfilter(std::vector<uint8_t>& raw, size_t stride, size_t rows, size_t bpp) {
-    const uint8_t* previous = nullptr;
-    for (size_t y = 0; y < rows; ++y) {
-        const uint8_t filter = raw[y * (stride + 1)];
-        uint8_t* row = &raw[y * (stride + 1) + 1];
-        for (size_t x = 0; x < stride; ++x) {
+    // Reverses the row's filter against the previous row and appends it as RGBA.
+    PngResult FinishRow() {
+        const uint8_t filter = current_[0];
+        uint8_t* row = current_.data() + 1;
+        const size_t bpp = header_.channels;
+        const uint8_t* above = previous_.data();  // zeros for the first row
+        for (size_t x = 0; x < stride_; ++x) {
             const int a = x >= bpp ? row[x - bpp] : 0;
-            const int b = previous ? previous[x] : 0;
-            const int c = previous && x >= bpp ? previous[x - bpp] : 0;
+            const int b = above[x];
+            const int c = x >= bpp ? above[x - bpp] : 0;
             switch (filter) {
                 case 0: break;
                 case 1: row[x] = uint8_t(row[x] + a); break;
@@ -194,10 +198,33 @@ PngResult Unfilter(std::vector<uint8_t>& raw, size_t stride, size_t rows, size_t
                 default: return Fail(PngError::BadImageData, "unknown row filter type " + std::to_string(filter));
             }
         }
-        previous = row;
+        const size_t start = out_.rgba.size();
+        out_.rgba.resize(start + size_t(header_.width) * 4);
+        uint8_t* dst = out_.rgba.data() + start;
+        const uint8_t* src = row;
+        for (size_t x = 0; x < header_.width; ++x, src += bpp, dst += 4) {
+            dst[0] = src[0];
+            dst[1] = src[1];
+            dst[2] = src[2];
+            dst[3] = bpp == 4 ? src[3] : 255;
+        }
+        std::memcpy(previous_.data(), row, stride_);
+        ++rows_;
+        if (rows_ < header_.height) RestartRow();
+        return {};
     }
-    return {};
-}
+
+    const Header& header_;
+    size_t stride_;
+    std::vector<uint8_t> current_;   // the filter byte and the row being inflated
+    std::vector<uint8_t> previous_;  // the row above, already unfiltered
+    RgbaImage& out_;
+    uint32_t rows_ = 0;
+    uint8_t spare_ = 0;
+    z_stream stream_{};
+    bool initialised_ = false;
+    bool finished_ = false;
+};
 
 PngResult Decode(const uint8_t* data, size_t size, RgbaImage& out) {
     if (!data || size < sizeof kSignature || std::memcmp(data, kSignature, sizeof kSignature) != 0) {
@@ -209,8 +236,7 @@ PngResult Decode(const uint8_t* data, size_t size, RgbaImage& out) {
     Header header;
     if (PngResult r = ParseHeader(chunk, header); !r) return r;
 
-    const size_t stride = size_t(header.width) * header.channels;
-    Inflater inflater((stride + 1) * header.height);
+    RowInflater inflater(header, out);
     if (PngResult r = inflater.Init(); !r) return r;
 
     enum class Stage { BeforeData, InData, AfterData } stage = Stage::BeforeData;
@@ -236,21 +262,6 @@ PngResult Decode(const uint8_t* data, size_t size, RgbaImage& out) {
     }
     if (stage == Stage::BeforeData) return Fail(PngError::BadImageData, "no image data");
     if (PngResult r = inflater.Finish(); !r) return r;
-
-    std::vector<uint8_t>& raw = inflater.Raw();
-    if (PngResult r = Unfilter(raw, stride, header.height, size_t(header.channels)); !r) return r;
-
-    out.rgba.resize(size_t(header.width) * header.height * 4);
-    uint8_t* dst = out.rgba.data();
-    for (size_t y = 0; y < header.height; ++y) {
-        const uint8_t* src = &raw[y * (stride + 1) + 1];
-        for (size_t x = 0; x < header.width; ++x, src += header.channels, dst += 4) {
-            dst[0] = src[0];
-            dst[1] = src[1];
-            dst[2] = src[2];
-            dst[3] = header.channels == 4 ? src[3] : 255;
-        }
-    }
     out.width = int(header.width);
     out.height = int(header.height);
     return {};

@@ -26,11 +26,16 @@ protected:
         EXPECT_EQ(form->StatusDescriptionLabel.Caption(), description);
         EXPECT_EQ(form->InfoLabel.Caption(), info);
         const std::vector<ui::Image*> visible = VisibleStatusImages(*form);
-        if (image) EXPECT_EQ(visible, std::vector<ui::Image*>{image});
-        else EXPECT_TRUE(visible.empty());
+        if (image) {
+            EXPECT_EQ(visible, std::vector<ui::Image*>{image});
+        } else {
+            EXPECT_TRUE(visible.empty());
+        }
         EXPECT_EQ(form->TrayIcon->Hint(), tip);
         EXPECT_EQ(form->TrayIcon->CycleIcons(), animation != nullptr);
-        if (animation) EXPECT_EQ(form->TrayIcon->IconList(), animation);
+        if (animation) {
+            EXPECT_EQ(form->TrayIcon->IconList(), animation);
+        }
         EXPECT_EQ(form->UploadsLeftProgress.Visible(), gauge);
     }
 };

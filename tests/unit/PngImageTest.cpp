@@ -98,13 +98,23 @@ TEST(PngImage, FailedLoadKeepsThePictureAndSaysWhy) {
     EXPECT_NE(picture.Bitmap(), nullptr);
 }
 
-TEST(PngImage, AssignMakesAnIndependentCopy) {
+TEST(PngImage, CopiesShareOnePictureAndStayIndependent) {
     ui::PngImage frame, copy;
     ASSERT_TRUE(frame.LoadFromResource(Program(), L"NOTIFICATION_FRAME1"));
     copy.Assign(frame);
     EXPECT_EQ(copy.Width(), 27);
     EXPECT_EQ(copy.Pixels().rgba, frame.Pixels().rgba);
-    EXPECT_NE(copy.Bitmap(), frame.Bitmap());
+    // Decoded and made into a bitmap once, whichever copy draws first.
+    EXPECT_EQ(&copy.Pixels(), &frame.Pixels());
+    EXPECT_NE(copy.Bitmap(), nullptr);
+    EXPECT_EQ(copy.Bitmap(), frame.Bitmap());
+
+    // Loading another picture into one copy leaves the other as it was.
+    ui::PngImage other = frame;
+    ASSERT_TRUE(other.LoadFromResource(Program(), L"NOTIFICATION_FRAME2"));
+    EXPECT_NE(other.Pixels().rgba, frame.Pixels().rgba);
+    EXPECT_EQ(frame.Pixels().rgba, copy.Pixels().rgba);
+    EXPECT_NE(other.Bitmap(), frame.Bitmap());
 
     frame.Clear();
     EXPECT_TRUE(frame.Empty());
