@@ -24,6 +24,7 @@ using bench::TargetKind;
 
 constexpr int kStartupRuns = 11;
 constexpr DWORD kIdleMs = 30000;
+constexpr int kIdleWindows = 3;
 // After start-up; the first version check runs one second in and is over by then.
 constexpr DWORD kSettleMs = 2500;
 // Settled: the system's HTTP worker that the first version check woke has ended too (under Wine
@@ -128,28 +129,31 @@ void WaitUntilQuiet(const ChildProgram& program) {
 }
 
 // After start-up, with the engine quiet and without threads of its own: the client's own share.
-bool MemoryAfterStartup() {
+// Each moment gets programs of its own, since a measurement leaves traces of the probe behind.
+bool TakeAfterStartup(DWORD afterMs, Snapshot& client, Snapshot& floor) {
     const bench::ScratchSetup setup(L"quiet");
     setup.Apply(false);
-    ChildProgram client = Client();
-    ChildProgram floor = Floor();
-    if (!StartReady(client) || !StartReady(floor)) return false;
-    Measured clientInside(client), floorInside(floor);
+    ChildProgram clientProgram = Client();
+    ChildProgram floorProgram = Floor();
+    if (!StartReady(clientProgram) || !StartReady(floorProgram)) return false;
+    Measured clientInside(clientProgram), floorInside(floorProgram);
     if (!clientInside.Attach() || !floorInside.Attach()) {
         std::printf("error: the probe could not be loaded into the programs\n");
         return false;
     }
-    Sleep(kSettleMs);
-    Snapshot clientEarly, floorEarly, clientStarted, floorStarted;
-    bool measured = clientInside.Take(clientEarly) && floorInside.Take(floorEarly);
-    Sleep(kSettledMs - kSettleMs);
-    measured = clientInside.Take(clientStarted) && floorInside.Take(floorStarted) && measured;
-    const bool closed = client.Close() && floor.Close();
+    Sleep(afterMs);
+    const bool measured = clientInside.Take(client) && floorInside.Take(floor);
+    const bool closed = clientProgram.Close() && floorProgram.Close();
     bench::ScratchSetup::Clear();
-    if (!measured) {
-        std::printf("error: the probe did not answer\n");
+    if (!measured) std::printf("error: the probe did not answer\n");
+    return measured && closed;
+}
+
+bool MemoryAfterStartup() {
+    Snapshot clientEarly, floorEarly, clientStarted, floorStarted;
+    if (!TakeAfterStartup(kSettleMs, clientEarly, floorEarly) ||
+        !TakeAfterStartup(kSettledMs, clientStarted, floorStarted))
         return false;
-    }
     bench::Report({"private memory in use 2.5 s after start, the version check's HTTP worker still alive",
                    clientEarly.workingSetMiB, floorEarly.workingSetMiB, "MiB", kFloorName, TargetKind::None, 0, 2});
     const bool met = bench::Report({"private memory in use after start-up, settled (12 s)", clientStarted.workingSetMiB,
@@ -161,7 +165,7 @@ bool MemoryAfterStartup() {
                    static_cast<double>(floorStarted.gdi), "objects", kFloorName, TargetKind::None, 0, 0});
     bench::Report({"USER objects after start-up", static_cast<double>(clientStarted.user),
                    static_cast<double>(floorStarted.user), "objects", kFloorName, TargetKind::None, 0, 0});
-    return met && closed;
+    return met;
 }
 
 // The same after engine events, which reach the client through the engine's control pipe.
@@ -265,14 +269,22 @@ bool IdleProcessorTime() {
         return false;
     }
     Sleep(kSettleMs);
-    const double client0 = bench::CpuSeconds(client.ProcessId()), floor0 = bench::CpuSeconds(floor.ProcessId());
-    Sleep(kIdleMs);
-    const double client1 = bench::CpuSeconds(client.ProcessId()), floor1 = bench::CpuSeconds(floor.ProcessId());
+    // The system counts thread times in 10 ms steps, a sixth of the target over 30 s: the median of
+    // three windows in a row.
+    std::vector<double> clientShare, floorShare;
+    const double seconds = kIdleMs / 1000.0;
+    for (int window = 0; window < kIdleWindows; ++window) {
+        const double client0 = bench::CpuSeconds(client.ProcessId()), floor0 = bench::CpuSeconds(floor.ProcessId());
+        Sleep(kIdleMs);
+        const double client1 = bench::CpuSeconds(client.ProcessId()), floor1 = bench::CpuSeconds(floor.ProcessId());
+        clientShare.push_back((client1 - client0) / seconds * 100.0);
+        floorShare.push_back((floor1 - floor0) / seconds * 100.0);
+    }
     const bool closed = client.Close() && floor.Close();
     bench::ScratchSetup::Clear();
-    const double seconds = kIdleMs / 1000.0;
-    return bench::Report({"processor time while idle with the icon animating, over 30 s",
-                          (client1 - client0) / seconds * 100.0, (floor1 - floor0) / seconds * 100.0, "% of one core",
+    return bench::Report({"processor time while idle with the icon animating, over 30 s, median of " +
+                              std::to_string(kIdleWindows),
+                          bench::Median(clientShare), bench::Median(floorShare), "% of one core",
                           "a one-window program woken every 300 ms", TargetKind::AtMost, 0.2, 3}) &&
            closed;
 }
