@@ -138,6 +138,16 @@ int ProgramRun::WaitForExit(DWORD timeoutMs) {
 
 std::vector<std::string> ProgramRun::Calls() const { return ReadCallLog(callLog_); }
 
+bool ProgramRun::WaitForCall(const std::string& name, DWORD timeoutMs) const {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        for (const std::string& call : Calls())
+            if (call.substr(0, call.find('\t')) == name) return true;
+        Sleep(20);
+    }
+    return false;
+}
+
 int RunToExit(const std::wstring& arguments, DWORD timeoutMs) {
     std::wstring command = L"\"" + ProgramExe() + L"\"";
     if (!arguments.empty()) command += L" " + arguments;

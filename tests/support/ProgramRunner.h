@@ -58,6 +58,8 @@ public:
     int WaitForExit(DWORD timeoutMs = 20000);
     DWORD ProcessId() const { return info_.dwProcessId; }
     std::vector<std::string> Calls() const;
+    // Waits until the engine call `name` appears in the call log.
+    [[nodiscard]] bool WaitForCall(const std::string& name, DWORD timeoutMs = 10000) const;
 
 private:
     std::wstring config_, callLog_, pipe_;

@@ -16,16 +16,6 @@ namespace {
 
 constexpr UINT kCloseRequest = WM_USER + 99;
 
-bool CallLogged(const ProgramRun& run, const std::string& name, DWORD timeoutMs = 10000) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        for (const std::string& call : run.Calls())
-            if (call.substr(0, call.find('\t')) == name) return true;
-        Sleep(20);
-    }
-    return false;
-}
-
 enum class Ending { CloseRequest, EndOfSession };
 
 void End(HWND window, Ending ending) {
@@ -59,7 +49,7 @@ TEST(FaultShutdown, TheEngineCallingBackDuringShutdownEndsCleanly) {
         ASSERT_TRUE(run.Start());
         const HWND window = run.WaitForMainWindow();
         ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(CallLogged(run, "startPelko"));
+        ASSERT_TRUE(run.WaitForCall("startPelko"));
 
         // Far more events than arrive before the end: progress reports and status changes.
         std::optional<std::string> answer;

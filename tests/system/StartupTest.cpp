@@ -26,18 +26,8 @@ protected:
         EXPECT_TRUE(run.Start(arguments));
         const HWND window = run.WaitForMainWindow();
         EXPECT_NE(window, nullptr);
-        WaitForCall(run, "startPelko");
+        EXPECT_TRUE(run.WaitForCall("startPelko")) << "no startPelko call";
         return window;
-    }
-
-    static void WaitForCall(const ProgramRun& run, const std::string& name, DWORD timeoutMs = 10000) {
-        const DWORD start = GetTickCount();
-        while (GetTickCount() - start < timeoutMs) {
-            for (const std::string& call : Names(run.Calls()))
-                if (call == name) return;
-            Sleep(20);
-        }
-        ADD_FAILURE() << "no " << name << " call";
     }
 
     // The window is shown once the start-up sequence has finished: give it a moment.
@@ -114,6 +104,8 @@ TEST_F(SystemTest, ITunesSourceAndAutomaticLogin) {
         config.roots = {L"C:\\Music"};
         ProgramRun run(scratch, std::wstring(L"auto") + std::to_wstring(&c - cases));
         const HWND window = Start(run, config);
+        // The automatic log-in is the last step before the window shows.
+        ASSERT_TRUE(BecomesShown(window)) << c.name;
         std::vector<std::string> names = Names(run.Calls());
         EXPECT_EQ(names[3], c.source) << c.name;
         EXPECT_EQ(names.back() == "loginPelko", c.logsIn) << c.name;

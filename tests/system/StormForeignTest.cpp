@@ -19,16 +19,6 @@ constexpr UINT kEngineNotice = WM_USER + 1;
 constexpr UINT kShowRequest = WM_USER + 98;
 constexpr UINT kCloseRequest = WM_USER + 99;
 
-bool CallLogged(const ProgramRun& run, const std::string& name, DWORD timeoutMs = 10000) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        for (const std::string& call : run.Calls())
-            if (call.substr(0, call.find('\t')) == name) return true;
-        Sleep(20);
-    }
-    return false;
-}
-
 // The exit confirmation tells how many files are left; answering No keeps the program.
 std::wstring ExitQuestion(const ProgramRun& run, HWND window) {
     PostMessageW(window, WM_COMMAND, IDM_EXIT, 0);
@@ -55,7 +45,7 @@ TEST(StormForeign, RandomNoticesAndShowRequestsDuringABurstLeaveEveryEngineEvent
     ASSERT_TRUE(run.Start(L"/minimized"));
     const HWND window = run.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(CallLogged(run, "startPelko"));
+    ASSERT_TRUE(run.WaitForCall("startPelko"));
     EngineControl control;
     ASSERT_TRUE(control.Open(run.ControlPipe()));
 

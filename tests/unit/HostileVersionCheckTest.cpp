@@ -6,6 +6,7 @@
 #include "GUI/VersionInfo.h"
 #include "LocalHttpServer.h"
 #include "MainWindowFixture.h"
+#include "RecordingUpdateHost.h"
 #include "WidgetShellRecorder.h"
 
 #include <gtest/gtest.h>
@@ -123,37 +124,6 @@ private:
     std::thread thread_;
 };
 
-// The main window's side of the check, recorded; the documents are the real ones.
-class RecordingHost : public TUpdateCheckHost {
-public:
-    explicit RecordingHost(uint16_t port) : port_(port) {
-        timer.SetInterval(kFirstVersionCheckDelayMs);
-        timer.SetEnabled(true);
-    }
-
-    std::unique_ptr<TVersionDocument>& VersionXML() override { return document; }
-    bool& SoftwareUpdateRequired() override { return required; }
-    bool& SoftwareUpdateAvailable() override { return available; }
-    ui::Timer& VersionCheckTimer() override { return timer; }
-    core::VersionNumber OwnVersion() const override { return {1, 0, 5233}; }
-    std::wstring RequestAddress() const override { return VersionRequestAddress("127.0.0.1", port_, OwnVersion()); }
-    std::unique_ptr<TVersionDocument> CreateDocument() override { return CreateVersionDocument(); }
-    void ShowBalloon(const TUpdateBalloon&) override { ++balloons; }
-    void LogOut() override { ++logouts; }
-    void ShowUpdateFlag() override { flagShown = true; }
-
-    std::unique_ptr<TVersionDocument> document;
-    bool required = false;
-    bool available = false;
-    ui::Timer timer{nullptr, 1};
-    int balloons = 0;
-    int logouts = 0;
-    bool flagShown = false;
-
-private:
-    uint16_t port_;
-};
-
 class HostileVersionCheckTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NE(server.Port(), 0); }
@@ -173,7 +143,7 @@ protected:
 
     // The check ended silently: nothing shown, the next one two hours later.
     static void ExpectSilent(const RecordingHost& host) {
-        EXPECT_EQ(host.balloons, 0);
+        EXPECT_TRUE(host.balloons.empty());
         EXPECT_FALSE(host.available);
         EXPECT_FALSE(host.required);
         EXPECT_FALSE(host.flagShown);
@@ -186,7 +156,7 @@ protected:
     void ExpectNextCheckAnnounces(RecordingHost& host) {
         server.Respond(200, kNewerRelease);
         ASSERT_TRUE(RunCheck(host));
-        EXPECT_EQ(host.balloons, 1);
+        EXPECT_EQ(host.balloons.size(), 1u);
         EXPECT_TRUE(host.available);
     }
 
