@@ -201,6 +201,19 @@ TEST(PngDecoder, DecodesOnePixelAndSizesAtTheLimit) {
     ExpectPattern(image, kPngMaxDimension, 1, false);
 }
 
+// Rows are inflated one at a time; a picture of more than 4 MiB grows with the rows that arrive,
+// and rows may straddle the image data chunks anywhere.
+TEST(PngDecoder, DecodesALargePictureSplitOverManyChunks) {
+    PngBuilder large;
+    large.width = 1100;
+    large.height = 1000;
+    large.idatPieces = 997;
+    large.filterOf = [](int row) { return uint8_t(row % 5); };
+    RgbaImage image;
+    ASSERT_TRUE(Decode(large.Build(), image).Ok());
+    ExpectPattern(image, 1100, 1000, true);
+}
+
 TEST(PngDecoder, PaethBreaksTiesInTheOrderLeftUpUpperLeft) {
     // At (1,1) up and upper-left tie (left 0, up 30, upper-left 10); at (2,1) left and upper-left
     // tie (left 50, up 20, upper-left 30). Predicting the wrong neighbour changes the pixel.
@@ -343,6 +356,26 @@ const MalformedCase kMalformed[] = {
      PngError::TooLarge},
     {"DataTooShort", [] { return WithHeader([](PngBuilder& p) { p.extraRows = -1; }); }, PngError::BadImageData},
     {"DataTooLong", [] { return WithHeader([](PngBuilder& p) { p.extraRows = 1; }); }, PngError::BadImageData},
+    {"DataOneByteTooLong",
+     [] {
+         return WithBody([](const PngBuilder& png, Bytes& f) {
+             Bytes rows = png.Rows();
+             rows.push_back(0);
+             png.AppendData(f, PngBuilder::Compress(rows));
+             AppendChunk(f, "IEND", {});
+         });
+     },
+     PngError::BadImageData},
+    {"DataOneByteTooShort",
+     [] {
+         return WithBody([](const PngBuilder& png, Bytes& f) {
+             Bytes rows = png.Rows();
+             rows.pop_back();
+             png.AppendData(f, PngBuilder::Compress(rows));
+             AppendChunk(f, "IEND", {});
+         });
+     },
+     PngError::BadImageData},
     {"UnknownFilter",
      [] { return WithHeader([](PngBuilder& p) { p.filterOf = [](int row) { return uint8_t(row == 2 ? 5 : 0); }; }); },
      PngError::BadImageData},
