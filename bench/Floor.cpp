@@ -1,7 +1,9 @@
 // The floor of the start-up, memory, handle and idle figures: the least a Windows program with one
 // window can be. With "/timer" it wakes every 300 ms, as often as the animated notification-area
-// icon changes frame, and does nothing else.
+// icon changes frame, and does nothing else; with "/icon" it also adds a notification-area icon
+// before its window shows, as the client does.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cwchar>
 
@@ -9,12 +11,30 @@ namespace {
 
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTimerMs = 300;
+constexpr UINT kIconId = 1;
+
+// Loaded only for "/icon": the plain floor must not pay for the shell's library.
+using NotifyIcon = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
+NotifyIcon notifyIcon = nullptr;
+
+void Notify(HWND window, DWORD message) {
+    if (!notifyIcon) return;
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof(icon);
+    icon.hWnd = window;
+    icon.uID = kIconId;
+    icon.uFlags = NIF_ICON | NIF_TIP;
+    icon.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    lstrcpynW(icon.szTip, L"Floor", ARRAYSIZE(icon.szTip));
+    notifyIcon(message, &icon);
+}
 
 LRESULT CALLBACK FloorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_TIMER:
         return 0;
     case WM_DESTROY:
+        Notify(window, NIM_DELETE);
         PostQuitMessage(0);
         return 0;
     default:
@@ -36,6 +56,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     const HWND window = CreateWindowW(cls.lpszClassName, L"Floor", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 33, 0,
                                       214, 250, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
+    if (std::wcsstr(commandLine, L"/icon")) {
+        if (const HMODULE shell = LoadLibraryW(L"shell32.dll"))
+            notifyIcon = reinterpret_cast<NotifyIcon>(GetProcAddress(shell, "Shell_NotifyIconW"));
+        Notify(window, NIM_ADD);
+    }
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
     if (std::wcsstr(commandLine, L"/timer")) SetTimer(window, kTimerId, kTimerMs, nullptr);

@@ -23,6 +23,7 @@ using bench::Figure;
 using bench::TargetKind;
 
 constexpr int kStartupRuns = 11;
+constexpr DWORD kBetweenStartsMs = 500;
 constexpr DWORD kIdleMs = 30000;
 constexpr int kIdleWindows = 3;
 // After start-up; the first version check runs one second in and is over by then.
@@ -54,15 +55,20 @@ bool StartReady(ChildProgram& program, const std::wstring& arguments = L"") {
 bool StartupTime() {
     const bench::ScratchSetup setup(L"startup");
     setup.Apply(false);
-    std::vector<double> shown[2], answering[2];  // [0] the floor, [1] the client
-    // The first run of each warms the caches and is not counted; the two take turns.
+    // [0] the floor, [1] the client, [2] the floor adding a notification-area icon as well
+    constexpr int kKinds = 3;
+    std::vector<double> shown[kKinds], answering[kKinds];
+    // The first run of each warms the caches and is not counted; they take turns.
     for (int run = -1; run < kStartupRuns; ++run) {
-        for (int which : {0, 1}) {
+        for (int which = 0; which < kKinds; ++which) {
             ChildProgram program = which == 1 ? Client() : Floor();
-            if (!program.Start()) return false;
+            if (!program.Start(which == 2 ? L"/icon" : L"")) return false;
             const double toShown = program.WaitUntilShown();
             const double toAnswering = program.WaitUntilAnswering();
             const bool closed = program.Close();
+            // The shell takes a moment to drop a closed program's icon; the next start must not
+            // pay for it.
+            Sleep(kBetweenStartsMs);
             if (toShown < 0 || toAnswering < 0 || !closed) {
                 std::printf("error: a start-up run failed\n");
                 return false;
@@ -74,9 +80,13 @@ bool StartupTime() {
     }
     bench::ScratchSetup::Clear();
     const std::string runs = ", median of " + std::to_string(kStartupRuns);
-    const bool met = bench::Report({"start-up until the main window is shown with its notification-area icon" + runs,
-                                    bench::Median(shown[1]), bench::Median(shown[0]), "ms", kFloorName,
+    const std::string title = "start-up until the main window is shown with its notification-area icon" + runs;
+    const bool met = bench::Report({title, bench::Median(shown[1]), bench::Median(shown[0]), "ms", kFloorName,
                                     TargetKind::RatioAtMost, 1.3, 1});
+    // How much of the difference is the icon alone, which the shell adds in a process of its own.
+    bench::Report({title + ", against a floor that adds an icon too", bench::Median(shown[1]),
+                   bench::Median(shown[2]), "ms", "a program that opens one window and adds a notification-area icon",
+                   TargetKind::None, 0, 1});
     bench::Report({"start-up until all three windows are made and messages are answered" + runs,
                    bench::Median(answering[1]), bench::Median(answering[0]), "ms", kFloorName, TargetKind::None, 0,
                    1});
