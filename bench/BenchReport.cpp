@@ -16,7 +16,9 @@ std::string Number(double value, int decimals) {
 }  // namespace
 
 bool Report(const Figure& f) {
-    const double ratio = f.floor != 0.0 ? f.value / f.floor : NAN;
+    // A floor that prints as zero (a change of a few bytes either way) gives no meaningful ratio.
+    const bool floorIsZero = std::fabs(f.floor) < 0.5 * std::pow(10.0, -f.decimals);
+    const double ratio = floorIsZero ? NAN : f.value / f.floor;
     bool met = true;
     std::string target;
     switch (f.target) {
