@@ -12,6 +12,7 @@
 #include "GUI/MessageQueue.h"
 #include "GUI/WindowMessages.h"
 #include "ui/GdiHandles.h"
+#include "ui/MessageWindow.h"
 
 #include <windows.h>
 
@@ -123,40 +124,27 @@ private:
 
 // The floor's consumer: the same queue and notices into a bare window that only hands the
 // objects back.
-class BareConsumer {
+class BareConsumer : public ui::MessageWindow {
 public:
-    BareConsumer() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &BareConsumer::Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"TonalixBenchBareConsumer";
-        RegisterClassW(&wc);
-        window_ = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~BareConsumer() { DestroyWindow(window_); }
-    BareConsumer(const BareConsumer&) = delete;
-    BareConsumer& operator=(const BareConsumer&) = delete;
+    BareConsumer() { (void)CreateMessageWindow(L"TonalixBenchBareConsumer"); }
 
-    HWND Window() const { return window_; }
     TMessageQueue& Queue() { return queue_; }
     uint64_t Handled() const { return handled_; }
 
-private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<BareConsumer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (!self || message != WM_ENGINE_EVENT) return DefWindowProcW(hwnd, message, wParam, lParam);
-        self->queue_.BeginDrain();
-        while (TMessageQueue::MessagePtr event = self->queue_.Pop()) {
-            ++self->handled_;
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message != WM_ENGINE_EVENT) return DefaultHandling(message, wParam, lParam);
+        queue_.BeginDrain();
+        while (TMessageQueue::MessagePtr event = queue_.Pop()) {
+            ++handled_;
             event->ReleaseText();
-            self->queue_.FreeMessage(std::move(event));
+            queue_.FreeMessage(std::move(event));
         }
         return 0;
     }
 
+private:
     TMessageQueue queue_;
-    HWND window_ = nullptr;
     uint64_t handled_ = 0;
 };
 
@@ -245,7 +233,7 @@ double BareThroughput() {
     std::vector<std::thread> engine =
         StartEngineThreads(kEngineThreads, perThread, running, [&consumer](int t, int s) {
             const EngineEvent e = MixedEvent(t, s);
-            DeliverEngineEvent(consumer.Queue(), consumer.Window(), e.code, e.param1, e.param2, e.param3, e.text);
+            DeliverEngineEvent(consumer.Queue(), consumer.Handle(), e.code, e.param1, e.param2, e.param3, e.text);
         });
     PumpUntil([&] { return running.load() == 0 && consumer.Queue().WaitingCount() == 0; });
     const double seconds = watch.Seconds();

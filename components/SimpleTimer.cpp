@@ -1,6 +1,6 @@
 #include "components/SimpleTimer.h"
 
-#include "ui/Window.h"
+#include "ui/MessageWindow.h"
 
 #include <map>
 #include <memory>
@@ -8,18 +8,12 @@
 // The hidden window every TSimpleTimer ticks through, created by the first timer and destroyed
 // with the last. Ticks find their timer through a registry keyed by identifier, so a tick that
 // arrives for a timer already gone is dropped.
-class TSimpleTimerHandler : public ui::Window {
+class TSimpleTimerHandler : public ui::MessageWindow {
 public:
     static UINT_PTR AddTimer(TSimpleTimer* timer) {
         if (!instance_) {
             auto handler = std::make_unique<TSimpleTimerHandler>();
-            ui::WindowClass cls;
-            cls.name = L"TSimpleTimerHandler";
-            cls.style = 0;
-            ui::CreateArgs args;
-            args.style = 0;
-            args.parent = HWND_MESSAGE;  // ticks only: no broadcasts, never shown
-            if (handler->CreateHandle(cls, args)) instance_ = std::move(handler);
+            if (handler->CreateMessageWindow(L"TSimpleTimerHandler")) instance_ = std::move(handler);
         }
         const UINT_PTR id = nextId_++;
         timers_[id] = timer;

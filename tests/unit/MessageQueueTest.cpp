@@ -1,6 +1,7 @@
 #include "GUI/EngineBridge.h"
 #include "GUI/MessageQueue.h"
 #include "GUI/WindowMessages.h"
+#include "ui/MessageWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +17,11 @@ struct Received {
 };
 
 // A window that drains the queue the way the main window does and records every event.
-class DrainWindow {
+class DrainWindow : public ui::MessageWindow {
 public:
     explicit DrainWindow(TMessageQueue& queue) : queue_(queue) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &DrainWindow::Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"QueueTestDrainWindow";
-        RegisterClassW(&wc);
-        hwnd_ = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        EXPECT_TRUE(CreateMessageWindow(L"QueueTestDrainWindow"));
     }
-    ~DrainWindow() { DestroyWindow(hwnd_); }
-    HWND Handle() const { return hwnd_; }
 
     void PumpUntil(size_t count, DWORD timeoutMs = 20000) {
         const DWORD start = GetTickCount();
@@ -44,23 +37,20 @@ public:
     int notices = 0;
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<DrainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self && message == WM_ENGINE_EVENT) {
-            ++self->notices;
-            self->queue_.BeginDrain();
-            while (auto msg = self->queue_.Pop()) {
-                self->received.push_back(
-                    {msg->code, msg->intParam1, msg->intParam2, msg->intParam3, msg->hasText, msg->strParam});
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_ENGINE_EVENT) {
+            ++notices;
+            queue_.BeginDrain();
+            while (auto msg = queue_.Pop()) {
+                received.push_back({msg->code, msg->intParam1, msg->intParam2, msg->intParam3, msg->hasText, msg->strParam});
                 msg->ReleaseText();
-                self->queue_.FreeMessage(std::move(msg));
+                queue_.FreeMessage(std::move(msg));
             }
             return 0;
         }
-        return DefWindowProcW(hwnd, message, wParam, lParam);
+        return DefaultHandling(message, wParam, lParam);
     }
     TMessageQueue& queue_;
-    HWND hwnd_ = nullptr;
 };
 
 }  // namespace

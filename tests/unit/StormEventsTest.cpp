@@ -8,6 +8,7 @@
 #include "GUI/WindowMessages.h"
 #include "MainWindowFixture.h"
 #include "core/UploadProgress.h"
+#include "ui/MessageWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -64,22 +65,12 @@ private:
 };
 
 // Drains the queue like the main window and checks every event against the scheme as it comes.
-class CheckingWindow {
+class CheckingWindow : public ui::MessageWindow {
 public:
     CheckingWindow(TMessageQueue& queue, OutstandingCount& outstanding) : queue_(queue), outstanding_(outstanding) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &CheckingWindow::Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"StormCheckingWindow";
-        RegisterClassW(&wc);
-        hwnd_ = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        EXPECT_TRUE(CreateMessageWindow(L"StormCheckingWindow"));
     }
-    ~CheckingWindow() { DestroyWindow(hwnd_); }
-    CheckingWindow(const CheckingWindow&) = delete;
-    CheckingWindow& operator=(const CheckingWindow&) = delete;
 
-    HWND Handle() const { return hwnd_; }
     // Pumps until `count` events have arrived in all, or the time is up.
     void PumpUntil(int count, DWORD timeoutMs = 60000) {
         const DWORD start = GetTickCount();
@@ -113,22 +104,20 @@ private:
         if (mismatches++ == 0) firstMismatch = what;
     }
 
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<CheckingWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (!self || message != WM_ENGINE_EVENT) return DefWindowProcW(hwnd, message, wParam, lParam);
-        self->queue_.BeginDrain();
-        while (TMessageQueue::MessagePtr event = self->queue_.Pop()) {
-            self->Check(*event);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message != WM_ENGINE_EVENT) return DefaultHandling(message, wParam, lParam);
+        queue_.BeginDrain();
+        while (TMessageQueue::MessagePtr event = queue_.Pop()) {
+            Check(*event);
             event->ReleaseText();
-            self->queue_.FreeMessage(std::move(event));
-            self->outstanding_.Down();
+            queue_.FreeMessage(std::move(event));
+            outstanding_.Down();
         }
         return 0;
     }
 
     TMessageQueue& queue_;
     OutstandingCount& outstanding_;
-    HWND hwnd_ = nullptr;
     int received_ = 0;
 };
 
