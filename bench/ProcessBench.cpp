@@ -106,6 +106,8 @@ class Measured {
 public:
     explicit Measured(ChildProgram& program) : program_(program) {}
 
+    ChildProgram& Program() { return program_; }
+
     [[nodiscard]] bool Attach() {
         return probe_.Attach(program_.Process(), bench::ProgramFolder() + L"\\bench_probe.dll");
     }
@@ -123,6 +125,14 @@ private:
     ChildProgram& program_;
     bench::InsideProbe probe_;
 };
+
+// Starts the client and the floor and loads the probe into both.
+bool StartMeasured(Measured& client, Measured& floor) {
+    if (!StartReady(client.Program()) || !StartReady(floor.Program())) return false;
+    if (client.Attach() && floor.Attach()) return true;
+    std::printf("error: the probe could not be loaded into the programs\n");
+    return false;
+}
 
 // Waits until the program has worked through what it was sent: its processor time stays put for
 // a while (the animation's frames cost far less).
@@ -145,12 +155,8 @@ bool TakeAfterStartup(DWORD afterMs, Snapshot& client, Snapshot& floor) {
     setup.Apply(false);
     ChildProgram clientProgram = Client();
     ChildProgram floorProgram = Floor();
-    if (!StartReady(clientProgram) || !StartReady(floorProgram)) return false;
     Measured clientInside(clientProgram), floorInside(floorProgram);
-    if (!clientInside.Attach() || !floorInside.Attach()) {
-        std::printf("error: the probe could not be loaded into the programs\n");
-        return false;
-    }
+    if (!StartMeasured(clientInside, floorInside)) return false;
     Sleep(afterMs);
     const bool measured = clientInside.Take(client) && floorInside.Take(floor);
     const bool closed = clientProgram.Close() && floorProgram.Close();
@@ -184,13 +190,9 @@ bool MemoryAndObjectsAfterEvents() {
     setup.Apply(true);
     ChildProgram client = Client();
     ChildProgram floor = Floor();
-    if (!StartReady(client) || !StartReady(floor)) return false;
     Measured clientInside(client), floorInside(floor);
     // Attached before anything is measured, so the probe is in every figure of both.
-    if (!clientInside.Attach() || !floorInside.Attach()) {
-        std::printf("error: the probe could not be loaded into the programs\n");
-        return false;
-    }
+    if (!StartMeasured(clientInside, floorInside)) return false;
     Sleep(kSettleMs);
     Snapshot client0, floor0, client1, floor1;
     bool measured = clientInside.Take(client0) && floorInside.Take(floor0);
