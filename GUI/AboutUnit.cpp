@@ -34,7 +34,23 @@ std::wstring TAboutForm::VersionLine(const TVersionInfo* version) {
     return L"version " + (version ? version->VersionText() : std::wstring(L"0.0.0"));
 }
 
-bool TAboutForm::Create(HWND mainWindow) {
+bool CreateAboutForm(HWND mainWindow, const wchar_t* picture) {
+    AboutForm = std::make_unique<TAboutForm>();
+    switch (AboutForm->Create(mainWindow, picture)) {
+    case TAboutCreateResult::Created:
+        return true;
+    case TAboutCreateResult::WrongBitmapFormat:
+        AboutForm.reset();
+        MessageBoxW(mainWindow, L"Wrong bitmap format - must be 32 bits/pixel", L"Error", MB_OK | MB_ICONERROR);
+        return false;
+    case TAboutCreateResult::Unavailable:
+    default:
+        AboutForm.reset();
+        return true;
+    }
+}
+
+TAboutCreateResult TAboutForm::Create(HWND mainWindow, const wchar_t* picture) {
     if (!SoundPlayer) {
         SoundPlayer = [](const wchar_t* name, HMODULE module, DWORD flags) {
             (void)PlaySoundW(name, module, flags);  // a failing chime is not worth a word
@@ -49,25 +65,30 @@ bool TAboutForm::Create(HWND mainWindow) {
     args.width = 200;
     args.height = 182;
     args.parent = mainWindow;
-    if (!CreateHandle(cls, args)) return false;
-    if (FormCreate()) return true;
-    Destroy();
-    return false;
+    if (!CreateHandle(cls, args)) return TAboutCreateResult::Unavailable;
+    const TAboutCreateResult result = FormCreate(picture);
+    if (result != TAboutCreateResult::Created) Destroy();
+    return result;
 }
 
-bool TAboutForm::FormCreate() {
+TAboutCreateResult TAboutForm::FormCreate(const wchar_t* picture) {
     const LONG exStyle = GetWindowLongW(Handle(), GWL_EXSTYLE);
     if (!(exStyle & WS_EX_LAYERED)) SetWindowLongW(Handle(), GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
 
-    if (!AboutImage.LoadFromResource(ui::ModuleInstance(), L"ABOUT")) return false;
-    FormBitmap = PremultipliedBitmap(AboutImage.Pixels());
+    // A picture that does not decode to whole RGBA pixels cannot become the 32-bit content.
+    if (!AboutImage.LoadFromResource(ui::ModuleInstance(), picture)) return TAboutCreateResult::WrongBitmapFormat;
+    const core::RgbaImage& pixels = AboutImage.Pixels();
+    if (pixels.width <= 0 || pixels.height <= 0 ||
+        pixels.rgba.size() != static_cast<size_t>(pixels.width) * static_cast<size_t>(pixels.height) * 4)
+        return TAboutCreateResult::WrongBitmapFormat;
+    FormBitmap = PremultipliedBitmap(pixels);
     // The content never changes once made and the resource still holds the picture: the decoded
     // copy would only take memory for as long as the program runs.
     AboutImage.Clear();
+    // The picture was fine: no bitmap now means the system is short of memory or GDI objects.
     BITMAP info{};
-    // Wrong bitmap format: the layered content must be 32 bits per pixel.
-    if (!FormBitmap || !GetObjectW(FormBitmap.bitmap.Get(), sizeof(info), &info) || info.bmBitsPixel != 32)
-        return false;
+    if (!FormBitmap || !GetObjectW(FormBitmap.bitmap.Get(), sizeof(info), &info)) return TAboutCreateResult::Unavailable;
+    if (info.bmBitsPixel != 32) return TAboutCreateResult::WrongBitmapFormat;
 
     // Missing text still leaves a picture worth showing.
     (void)DrawBlendedText(-1, 160, 12, FormBitmap.bitmap.Get(), L"Tonalix PC Client");
@@ -77,11 +98,13 @@ bool TAboutForm::FormCreate() {
     SIZE size{info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
     SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     const ui::ScopedMemoryDC source;
-    if (!source) return false;
+    if (!source) return TAboutCreateResult::Unavailable;
     const ui::ScopedSelect select(source, FormBitmap.bitmap.Get());
     POINT origin{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    return UpdateLayeredWindow(Handle(), nullptr, nullptr, &size, source, &origin, 0, &blend, ULW_ALPHA) != FALSE;
+    if (!UpdateLayeredWindow(Handle(), nullptr, nullptr, &size, source, &origin, 0, &blend, ULW_ALPHA))
+        return TAboutCreateResult::Unavailable;
+    return TAboutCreateResult::Created;
 }
 
 void TAboutForm::CenterInWorkArea() const {
@@ -123,6 +146,11 @@ bool TAboutForm::FormKeyDown(WORD key, TShiftState shift) {
 
 void TAboutForm::FormClick() { Close(); }
 
+void TAboutForm::OnMenuCommand(UINT id) {
+    // The message loop's dialog navigation turns Escape into IDCANCEL before the window sees it.
+    if (id == IDCANCEL) Close();
+}
+
 bool TAboutForm::ClientContains(int x, int y) const {
     const RECT client = ClientRect();
     const POINT point{x, y};
@@ -136,6 +164,9 @@ bool TAboutForm::CloseQuery() {
 
 LRESULT TAboutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_GETDLGCODE:
+        // Every key reaches the key handler (Escape, Ctrl+Alt+B) instead of dialog navigation.
+        return DLGC_WANTALLKEYS;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
         TShiftState shift;

@@ -18,10 +18,18 @@ struct TShiftState {
     bool alt = false;
 };
 
+// What became of an attempt to make the About window.
+enum class TAboutCreateResult {
+    Created,
+    WrongBitmapFormat,  // the picture does not become a 32-bit bitmap
+    Unavailable,        // the system could not give the window, its bitmap or its content
+};
+
 class TAboutForm : public ui::Form {
 public:
-    // Creates the hidden window, owned by `mainWindow`, with its finished content.
-    [[nodiscard]] bool Create(HWND mainWindow);
+    // Creates the hidden window, owned by `mainWindow`, with its finished content made from the
+    // PNG resource `picture`.
+    [[nodiscard]] TAboutCreateResult Create(HWND mainWindow, const wchar_t* picture = L"ABOUT");
     // Shows the window without making it modal; centred in the work area the first time.
     void ShowAbout();
     // The main window calls this whenever it is itself activated.
@@ -45,9 +53,10 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Closing only hides the window; it lives until the program ends.
     bool CloseQuery() override;
+    void OnMenuCommand(UINT id) override;
 
 private:
-    [[nodiscard]] bool FormCreate();
+    [[nodiscard]] TAboutCreateResult FormCreate(const wchar_t* picture);
     void CenterInWorkArea() const;
     bool ClientContains(int x, int y) const;
 
@@ -62,3 +71,8 @@ private:
 ui::ScopedDib PremultipliedBitmap(const core::RgbaImage& picture);
 
 extern std::unique_ptr<TAboutForm> AboutForm;
+
+// Makes `AboutForm`, owned by `mainWindow`. A picture in the wrong format stops the start: the
+// error box is shown and false returned. A window the system cannot give is no reason to stop:
+// the program goes on without an About window.
+[[nodiscard]] bool CreateAboutForm(HWND mainWindow, const wchar_t* picture = L"ABOUT");

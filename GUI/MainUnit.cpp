@@ -324,6 +324,34 @@ void TPelkoMainForm::ShowLoginPanel() {
     // Both panels cover the client area: the update flag travels to the one on show.
     SWUpdateImage.SetParent(&LoginPanel);
     SWUpdateImage.BringToFront();
+    // Typing starts with the address. Only the active window takes the focus now; otherwise the
+    // next activation gives it, so a log-in refused in the background never steals the foreground.
+    savedFocus_ = UsernameEdit.Handle();
+    if (GetActiveWindow() == Handle() && IsWindowVisible(Handle())) UsernameEdit.Focus();
+}
+
+void TPelkoMainForm::WMActivate(bool active, bool minimized) {
+    if (!active) {
+        const HWND focus = GetFocus();
+        if (focus && IsChild(Handle(), focus)) savedFocus_ = focus;
+        return;
+    }
+    if (minimized) return;
+    // Like a dialog box: the focus goes back where it was, or to the address on the login panel.
+    if (ShownInWindow(savedFocus_) && IsWindowEnabled(savedFocus_)) {
+        SetFocus(savedFocus_);
+    } else if (ShownInWindow(UsernameEdit.Handle())) {
+        UsernameEdit.Focus();
+    }
+}
+
+bool TPelkoMainForm::ShownInWindow(HWND control) const {
+    // The window itself may be activated before it is marked visible: only the way up to it counts.
+    if (!control || !IsChild(Handle(), control)) return false;
+    for (HWND window = control; window && window != Handle(); window = GetParent(window)) {
+        if (!(GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE)) return false;
+    }
+    return true;
 }
 
 void TPelkoMainForm::ShowStatusPanel() {
@@ -346,6 +374,11 @@ void TPelkoMainForm::ShowMainWindow() {
 
 void TPelkoMainForm::OpenPage(const wchar_t* path) {
     const std::wstring address = std::wstring(kServiceWebSite) + path;
+    if (PageOpener) {
+        PageOpener(address);
+        return;
+    }
+    // A page that cannot be opened is passed over silently.
     ShellExecuteW(Handle(), L"open", address.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
@@ -394,7 +427,9 @@ void TPelkoMainForm::WMEngineEvent() {
     // so a burst costs one refresh rather than one per event.
     PendingPresentation pending;
     const ULONGLONG sliceEnd = GetTickCount64() + kEngineEventSliceMs;
-    for (uint32_t applied = 1; !EnableClose; ++applied) {
+    // Events are applied for as long as the window lives, an exit on its way included: a queue
+    // left undrained would freeze the status and grow with every event.
+    for (uint32_t applied = 1; engineMessageQueue; ++applied) {
         TMessageQueue::MessagePtr message = engineMessageQueue->Pop();
         if (!message) break;
         {
@@ -408,7 +443,12 @@ void TPelkoMainForm::WMEngineEvent() {
             break;
         }
     }
-    if (!EnableClose) Present(pending);
+    Present(pending);
+}
+
+void TPelkoMainForm::NoticeWaitingEvents() {
+    if (!engineMessageQueue || !engineMessageQueue->ClaimNoticeForWaiting()) return;
+    if (!PostMessageW(Handle(), WM_ENGINE_EVENT, 0, 0)) engineMessageQueue->NoticeFailed();
 }
 
 void TPelkoMainForm::Present(PendingPresentation& pending) {
@@ -467,6 +507,8 @@ void TPelkoMainForm::ApplyEngineEvent(const TEngineMessage& message, PendingPres
 }
 
 void TPelkoMainForm::ShowError(const std::wstring& text) {
+    // Events already waiting behind this one are applied inside the box, not after it.
+    NoticeWaitingEvents();
     MessageBoxW(Handle(), text.c_str(), L"Error", MB_OK | MB_ICONERROR);
 }
 
@@ -476,6 +518,7 @@ void TPelkoMainForm::ShowErrorAndExit(const std::wstring& text) {
 }
 
 void TPelkoMainForm::ExitProgram() {
+    sessionEndQueried_ = false;  // a later cancel of the session end must not undo this exit
     EnableClose = true;
     Close();
 }
@@ -514,7 +557,26 @@ void TPelkoMainForm::WMShowRequest() { ShowMainWindow(); }
 
 void TPelkoMainForm::WMCloseRequest() { ExitProgram(); }
 
-void TPelkoMainForm::WMQueryEndSession() { EnableClose = true; }
+void TPelkoMainForm::WMQueryEndSession() {
+    if (!sessionEndQueried_) enableCloseBeforeSessionEnd_ = EnableClose;
+    sessionEndQueried_ = true;
+    EnableClose = true;
+}
+
+void TPelkoMainForm::WMEndSession(bool ending) {
+    if (ending) {
+        // The session ends when this returns: leave through the normal shut-down now. Unless the
+        // end reached this window inside another of its handlers (a call to the shell lets it in):
+        // that handler still uses what the shut-down frees, so the message loop, which ends as
+        // soon as it returns, destroys the windows.
+        ExitProgram();
+        if (handlingDepth_ == 1) DestroyWindow(Handle());
+        return;
+    }
+    // Another program or the user cancelled: the close box hides the window again.
+    if (sessionEndQueried_) EnableClose = enableCloseBeforeSessionEnd_;
+    sessionEndQueried_ = false;
+}
 
 void TPelkoMainForm::OnMenuCommand(UINT id) {
     switch (id) {
@@ -565,14 +627,7 @@ LRESULT TPelkoMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         WMQueryEndSession();
         break;
     case WM_ENDSESSION:
-        // The session ends when this returns: leave through the normal shut-down now. Unless the
-        // end reached this window inside another of its handlers (a call to the shell lets it in):
-        // that handler still uses what the shut-down frees, so the message loop, which ends as
-        // soon as it returns, destroys the windows.
-        if (wParam) {
-            ExitProgram();
-            if (handlingDepth_ == 1) DestroyWindow(Handle());
-        }
+        WMEndSession(wParam != FALSE);
         return 0;
     case WM_CLOSE:
         // The main window's close ends the message loop; the windows are destroyed afterwards.
@@ -581,6 +636,12 @@ LRESULT TPelkoMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
             PostQuitMessage(0);
         }
         return 0;
+    case WM_ACTIVATE: {
+        // The default handling gives the focus to the window itself; the control takes it after.
+        const LRESULT result = ui::Form::HandleMessage(message, wParam, lParam);
+        WMActivate(LOWORD(wParam) != WA_INACTIVE, HIWORD(wParam) != 0);
+        return result;
+    }
     case WM_DESTROY:
         FormDestroy();
         // The notification-area icon goes with the window it belongs to.

@@ -18,6 +18,7 @@
 #include "ui/TrayIcons.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -60,6 +61,8 @@ public:
     void SWUpdateImageClick();
     void TrayIconSWUpdateBalloonHintClick();
     void OpenPage(const wchar_t* path);
+    // Opens a web page's address; the shell's "open" unless a test replaces it.
+    std::function<void(const std::wstring& address)> PageOpener;
 
     // Handles whatever waits in the engine queue (the WM_ENGINE_EVENT handler).
     void WMEngineEvent();
@@ -142,9 +145,15 @@ private:
     void ShowError(const std::wstring& text);
     void ExitProgram();
 
+    void WMActivate(bool active, bool minimized);
+    // The control and every window between it and this one are shown.
+    bool ShownInWindow(HWND control) const;
     void WMShowRequest();
     void WMCloseRequest();
     void WMQueryEndSession();
+    void WMEndSession(bool ending);
+    // Makes sure events already waiting get a notice (before a modal box opens).
+    void NoticeWaitingEvents();
 
     // Login panel handlers.
     void EditChange();
@@ -157,6 +166,9 @@ private:
 
     ui::Font formFont_;
     ui::ScopedMenu mainMenu_;
+    HWND savedFocus_ = nullptr;                 // the control that gets the focus back on activation
+    bool sessionEndQueried_ = false;            // a session end was asked and not yet settled
+    bool enableCloseBeforeSessionEnd_ = false;  // what a cancelled session end restores
     int handlingDepth_ = 0;  // messages of this window being handled, one inside another
     ui::ScopedMenu trayMenu_;
 };

@@ -22,6 +22,7 @@ void TEngineMessage::ReleaseText() {
 bool TMessageQueue::Push(MessagePtr message) {
     TLockGuard guard(lock_);
     queue_.push_back(std::move(message));
+    if (queue_.size() > peakWaiting_) peakWaiting_ = queue_.size();
     if (noticePending_) return false;
     noticePending_ = true;
     return true;
@@ -59,9 +60,21 @@ void TMessageQueue::NoticeFailed() {
     noticePending_ = false;
 }
 
+bool TMessageQueue::ClaimNoticeForWaiting() {
+    TLockGuard guard(lock_);
+    if (queue_.empty() || noticePending_) return false;
+    noticePending_ = true;
+    return true;
+}
+
 size_t TMessageQueue::WaitingCount() {
     TLockGuard guard(lock_);
     return queue_.size();
+}
+
+size_t TMessageQueue::PeakWaitingCount() {
+    TLockGuard guard(lock_);
+    return peakWaiting_;
 }
 
 size_t TMessageQueue::FreeCount() {

@@ -39,13 +39,18 @@ public:
     void BeginDrain();
     // A notice could not be posted: the next push tries again.
     void NoticeFailed();
+    // Events wait and no notice is on its way: true when the caller must post one now.
+    [[nodiscard]] bool ClaimNoticeForWaiting();
 
     size_t WaitingCount();
     size_t FreeCount();
+    // The most objects that have waited at one time: what the pool is expected to grow to.
+    size_t PeakWaitingCount();
 
 private:
     std::deque<MessagePtr> freeObjects_;
     std::deque<MessagePtr> queue_;
+    size_t peakWaiting_ = 0;
     bool noticePending_ = false;
     TCriticalSection lock_;
 };

@@ -49,13 +49,9 @@ int Run() {
         if (mainForm.Create(!StartMinimized())) {
             OptionsForm = std::make_unique<TOptionsForm>();
             (void)OptionsForm->Create(mainForm.Handle());
-            AboutForm = std::make_unique<TAboutForm>();
-            if (AboutForm->Create(mainForm.Handle())) {
+            if (CreateAboutForm(mainForm.Handle())) {
                 exitCode = Application().Run();
             } else {
-                // Only a picture that cannot become a 32-bit bitmap gets here: the program cannot start.
-                MessageBoxW(mainForm.Handle(), L"Wrong bitmap format - must be 32 bits/pixel", L"Error",
-                            MB_OK | MB_ICONERROR);
                 mainForm.EnableClose = true;
                 exitCode = 1;
             }

@@ -294,13 +294,20 @@ void TCoolTrayIcon::PopupAtCursor() {
 }
 
 void TCoolTrayIcon::Popup(int x, int y) {
-    if (!FPopupMenu) return;
-    const HWND owner = MenuOwner();
-    // Without the foreground the menu would not close when the user clicks elsewhere, and
-    // without the WM_NULL afterwards the next opening would close at once.
-    SetForegroundWindow(owner);
-    TrackPopupMenu(FPopupMenu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
-    PostMessageW(owner, WM_NULL, 0, 0);
+    const HWND window = TTrayIconHandler::WindowHandle();
+    if (!FPopupMenu || !window) return;
+    const HWND owner = owner_ && IsWindow(owner_) ? owner_ : nullptr;
+    // The hidden window, not the owner, comes forward and owns the menu, so a visible main window
+    // stays where it is. Without the foreground the menu would not close when the user clicks
+    // elsewhere, and without the WM_NULL afterwards the next opening would close at once.
+    SetForegroundWindow(window);
+    TTrayIconHandler::SetPopupIcon(FIconID);
+    const UINT command = static_cast<UINT>(TrackPopupMenu(
+        FPopupMenu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, window, nullptr));
+    TTrayIconHandler::SetPopupIcon(0);
+    if (IsWindow(window)) PostMessageW(window, WM_NULL, 0, 0);
+    // The chosen item reaches the owner the way a menu of its own would have sent it.
+    if (command && owner && IsWindow(owner)) PostMessageW(owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
 void TCoolTrayIcon::ClickDefaultMenuItem() const {

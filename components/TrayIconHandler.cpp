@@ -11,6 +11,7 @@ namespace {
 std::unique_ptr<TTrayIconHandler> handler;
 std::map<UINT, TCoolTrayIcon*> icons;
 UINT nextId = 1;
+UINT popupIconId = 0;
 
 }  // namespace
 
@@ -52,6 +53,15 @@ UINT TTrayIconHandler::TaskbarCreatedMessage() {
     return message;
 }
 
+void TTrayIconHandler::SetPopupIcon(UINT id) { popupIconId = id; }
+
+bool TTrayIconHandler::ForwardMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    const TCoolTrayIcon* icon = Find(popupIconId);
+    if (!icon || !icon->owner_ || !IsWindow(icon->owner_)) return false;
+    result = SendMessageW(icon->owner_, message, wParam, lParam);
+    return true;
+}
+
 LRESULT TTrayIconHandler::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == TrayCallbackMessage) {
         OnTrayCallback(static_cast<UINT>(wParam), static_cast<UINT>(lParam));
@@ -62,6 +72,14 @@ LRESULT TTrayIconHandler::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     }
     switch (message) {
+    case WM_INITMENUPOPUP:
+    case WM_UNINITMENUPOPUP:
+    case WM_MENUSELECT:
+    case WM_ENTERIDLE: {
+        LRESULT result = 0;
+        if (ForwardMenuMessage(message, wParam, lParam, result)) return result;
+        return DefaultHandling(message, wParam, lParam);
+    }
     // Nothing outside may close this window, and it never objects to the session ending.
     case WM_DESTROY:
     case WM_CLOSE:

@@ -20,11 +20,16 @@ public:
     static unsigned RefCount();
     // The shell's "TaskbarCreated" message, broadcast when the notification area is rebuilt.
     static UINT TaskbarCreatedMessage();
+    // The icon whose popup menu this window owns now (0: none); its owner hears the menu's
+    // notifications, so it can prepare the items as for a menu of its own.
+    static void SetPopupIcon(UINT id);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void OnTrayCallback(UINT id, UINT event);
+    // Hands a menu notification to the popup icon's owner; false when there is none.
+    bool ForwardMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void OnTaskbarCreated();
 };

@@ -1,9 +1,11 @@
 // The About window: its picture and text pixels, its version line, hiding, and the chime's keys.
+#include "BoxWatcher.h"
 #include "GUI/AboutUnit.h"
 #include "GUI/BlendedText.h"
 #include "GUI/VersionInfo.h"
 #include "MainWindowFixture.h"
 #include "resources/ResourceIds.h"
+#include "ui/MessageLoop.h"
 
 #include <windows.h>
 
@@ -11,6 +13,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cwchar>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -62,7 +66,7 @@ protected:
         form.SoundPlayer = [this](const wchar_t* name, HMODULE module, DWORD flags) {
             sounds.push_back({name, module, flags});
         };
-        ASSERT_TRUE(form.Create(nullptr));
+        ASSERT_EQ(form.Create(nullptr), TAboutCreateResult::Created);
     }
     static void Pump() {
         MSG msg;
@@ -266,10 +270,60 @@ TEST_F(AboutTest, ContentIsThePicturePremultipliedOnceWithBothLines) {
         EXPECT_NEAR(minX, 249 - maxX, 4) << "centred, rows " << band.top << " to " << band.bottom;
     }
 
-    // Exactly the two lines and nothing else: the same drawing on the converted picture matches.
-    ASSERT_TRUE(DrawBlendedText(-1, 160, 12, plain.bitmap.Get(), L"Tonalix PC Client"));
-    ASSERT_TRUE(DrawBlendedText(-1, 180, 8, plain.bitmap.Get(), L"version 1.0.5233"));
-    EXPECT_EQ(content, Pixels(plain, 250, 300));
+    // Exactly the two lines and nothing else, worked out here on their own: each line's coverage
+    // from black text on white in bold Arial, centred, laid over the picture as black ink whose
+    // alpha is the coverage (each channel: ink + picture x (255 - coverage) / 255).
+    std::vector<uint32_t> expected = expectedPicture;
+    struct Line {
+        int top, points;
+        const wchar_t* text;
+    };
+    for (const Line& line : {Line{160, 12, L"Tonalix PC Client"}, Line{180, 8, L"version 1.0.5233"}}) {
+        const HDC screen = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        const HFONT font = CreateFontW(-MulDiv(line.points, dpi, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                                       DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Arial");
+        const HDC dc = CreateCompatibleDC(nullptr);
+        const HGDIOBJ oldFont = SelectObject(dc, font);
+        SIZE extent{};
+        ASSERT_TRUE(GetTextExtentPoint32W(dc, line.text, static_cast<int>(wcslen(line.text)), &extent));
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), extent.cx, -extent.cy, 1, 32, BI_RGB};
+        void* bits = nullptr;
+        const HBITMAP ink = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        ASSERT_NE(ink, nullptr);
+        const HGDIOBJ oldBitmap = SelectObject(dc, ink);
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkColor(dc, RGB(255, 255, 255));
+        const RECT whole{0, 0, extent.cx, extent.cy};
+        ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &whole, line.text, static_cast<UINT>(wcslen(line.text)), nullptr);
+        GdiFlush();
+        const int left = (250 - extent.cx) / 2;
+        for (int y = 0; y < extent.cy; ++y) {
+            for (int x = 0; x < extent.cx; ++x) {
+                const uint32_t p = static_cast<const uint32_t*>(bits)[y * extent.cx + x];
+                const uint32_t coverage = 255 - (Blue(p) + Green(p) + Red(p)) / 3;
+                uint32_t& out = expected[static_cast<size_t>(line.top + y) * 250 + left + x];
+                const auto keep = [coverage](uint32_t c) { return (c * (255 - coverage) + 127) / 255; };
+                out = Bgra(keep(Blue(out)), keep(Green(out)), keep(Red(out)), coverage + keep(Alpha(out)));
+            }
+        }
+        SelectObject(dc, oldBitmap);
+        SelectObject(dc, oldFont);
+        DeleteObject(ink);
+        DeleteObject(font);
+        DeleteDC(dc);
+    }
+    int differing = 0;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const uint32_t a = content[i], b = expected[i];
+        const auto within1 = [](uint32_t x, uint32_t y) { return (x > y ? x - y : y - x) <= 1; };
+        if (!within1(Alpha(a), Alpha(b)) || !within1(Red(a), Red(b)) || !within1(Green(a), Green(b)) ||
+            !within1(Blue(a), Blue(b)))
+            ++differing;
+    }
+    EXPECT_EQ(differing, 0) << "pixels away from the text laid over the picture";
 }
 
 TEST_F(AboutTest, FirstShowCentresInTheWorkAreaLaterShowsKeepThePlace) {
@@ -394,7 +448,7 @@ protected:
         MainWindowTest::SetUp();
         AboutForm = std::make_unique<TAboutForm>();
         AboutForm->SoundPlayer = [](const wchar_t*, HMODULE, DWORD) {};
-        ASSERT_TRUE(AboutForm->Create(form->Handle()));
+        ASSERT_EQ(AboutForm->Create(form->Handle()), TAboutCreateResult::Created);
     }
     void TearDown() override {
         AboutForm.reset();
@@ -415,4 +469,133 @@ TEST_F(AboutWithMainWindowTest, HelpMenuShowsItModelessAndTheMainWindowsActivati
     SendMessageW(form->Handle(), WM_ACTIVATE, WA_CLICKACTIVE, 0);
     Pump();
     EXPECT_FALSE(AboutForm->Visible());
+}
+
+namespace {
+
+// Presses and releases keys as the keyboard does: the input goes through the system's queue.
+void TypeKeys(std::initializer_list<WORD> held, WORD key) {
+    std::vector<INPUT> inputs;
+    const auto add = [&](WORD vk, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    for (WORD h : held) add(h, false);
+    add(key, false);
+    add(key, true);
+    for (auto it = std::rbegin(held); it != std::rend(held); ++it) add(*it, true);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+}  // namespace
+
+TEST_F(AboutTest, EscapeAndTheChimeWorkThroughTheProgramsMessageLoop) {
+    ui::MessageLoop loop;
+    const auto runLoopUntil = [&](const std::function<bool()>& done) {
+        const DWORD start = GetTickCount();
+        while (!done() && GetTickCount() - start < 3000) {
+            EXPECT_TRUE(loop.PumpPending());
+            Sleep(5);
+        }
+        return done();
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> press;
+    };
+    const Case escapes[] = {
+        {"posted Escape", [&] { PostMessageW(form.Handle(), WM_KEYDOWN, VK_ESCAPE, 0x00010001); }},
+        {"typed Escape", [] { TypeKeys({}, VK_ESCAPE); }},
+    };
+    for (const Case& c : escapes) {
+        form.ShowAbout();
+        Pump();
+        ASSERT_EQ(GetActiveWindow(), form.Handle()) << c.name;
+        c.press();
+        EXPECT_TRUE(runLoopUntil([&] { return !form.Visible(); })) << c.name;
+    }
+
+    form.ShowAbout();
+    Pump();
+    ASSERT_EQ(GetActiveWindow(), form.Handle());
+    TypeKeys({VK_CONTROL, VK_MENU}, 'B');
+    EXPECT_TRUE(runLoopUntil([&] { return !sounds.empty(); }));
+    runLoopUntil([] { return false; });  // nothing more arrives
+    EXPECT_EQ(sounds.size(), 1u);
+    EXPECT_TRUE(form.Visible()) << "the chime leaves the window open";
+}
+
+namespace {
+
+// Refuses the creation of windows of one class, as a system short of resources does.
+class RefuseWindowClass {
+public:
+    explicit RefuseWindowClass(const wchar_t* className) {
+        refused_ = className;
+        hook_ = SetWindowsHookExW(WH_CBT, &RefuseWindowClass::Hook, nullptr, GetCurrentThreadId());
+    }
+    ~RefuseWindowClass() {
+        UnhookWindowsHookEx(hook_);
+        refused_ = nullptr;
+    }
+    RefuseWindowClass(const RefuseWindowClass&) = delete;
+    RefuseWindowClass& operator=(const RefuseWindowClass&) = delete;
+    bool Installed() const { return hook_ != nullptr; }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_CREATEWND && refused_) {
+            wchar_t name[64] = {};
+            GetClassNameW(reinterpret_cast<HWND>(wParam), name, 64);
+            if (std::wcscmp(name, refused_) == 0) return 1;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static const wchar_t* refused_;
+    HHOOK hook_ = nullptr;
+};
+const wchar_t* RefuseWindowClass::refused_ = nullptr;
+
+}  // namespace
+
+TEST(AboutCreation, AWindowTheSystemRefusesIsNoReasonToStopAndClaimsNoBitmapFormat) {
+    WithProgramVersion version;
+    std::vector<SeenBox> seen;
+    bool goOn = false;
+    {
+        BoxWatcher watcher(IDOK);
+        RefuseWindowClass refuse(L"TAboutForm");
+        ASSERT_TRUE(refuse.Installed());
+        TAboutForm form;
+        EXPECT_EQ(form.Create(nullptr), TAboutCreateResult::Unavailable);
+        goOn = CreateAboutForm(nullptr);
+        Sleep(200);
+        seen = watcher.Seen();
+    }
+    EXPECT_TRUE(goOn) << "the program goes on";
+    EXPECT_EQ(AboutForm, nullptr) << "without an About window";
+    EXPECT_TRUE(seen.empty()) << "and without a word about the picture";
+}
+
+TEST(AboutCreation, APictureThatIsNoPngStopsTheStartWithItsMessage) {
+    WithProgramVersion version;
+    std::vector<SeenBox> seen;
+    bool goOn = true;
+    {
+        BoxWatcher watcher(IDOK);
+        TAboutForm form;
+        EXPECT_EQ(form.Create(nullptr, L"NO_SUCH_PICTURE"), TAboutCreateResult::WrongBitmapFormat);
+        EXPECT_EQ(form.Handle(), nullptr) << "nothing half-made is left";
+        goOn = CreateAboutForm(nullptr, L"NO_SUCH_PICTURE");
+        seen = watcher.Seen();
+    }
+    EXPECT_FALSE(goOn);
+    EXPECT_EQ(AboutForm, nullptr);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, L"Error");
+    EXPECT_EQ(seen[0].text, L"Wrong bitmap format - must be 32 bits/pixel");
 }

@@ -55,9 +55,49 @@ TEST_F(FaultEndSessionTest, TheEndArrivingInsideAStatusRefreshLeavesThroughTheMe
     EXPECT_FALSE(form->Visible());
     EXPECT_TRUE(form->TrayIcon) << "the icon the refresh was using is still there";
 
-    // Events that still arrive are not applied once the program is leaving.
+    // Events that still arrive are applied for as long as the window lives; none is left waiting.
     Event(7);
-    EXPECT_NE(form->pelkoState.connectionState, core::TPelkoConnectionState::LoggedIn);
+    EXPECT_EQ(form->pelkoState.connectionState, core::TPelkoConnectionState::LoggedIn);
+    EXPECT_EQ(form->engineMessageQueue->WaitingCount(), 0u);
+}
+
+TEST_F(FaultEndSessionTest, ACancelledSessionEndLeavesTheProgramAsItWas) {
+    const HWND window = form->Handle();
+    form->Show(SW_SHOWNA);
+    SendMessageW(window, WM_QUERYENDSESSION, 0, 0);
+    EXPECT_TRUE(form->EnableClose);
+    Event(7);  // the engine goes on while the end is being decided
+    EXPECT_EQ(form->pelkoState.connectionState, core::TPelkoConnectionState::LoggedIn);
+
+    SendMessageW(window, WM_ENDSESSION, FALSE, 0);  // another program said no
+    EXPECT_FALSE(form->EnableClose);
+    EXPECT_TRUE(IsWindow(window));
+
+    // Events are applied and their message objects reused: the status follows, the pool stays put.
+    Event(15, 1, 5);
+    EXPECT_EQ(form->StatusDescriptionLabel.Caption(), L"Your music is now available online (5 tracks)");
+    const size_t pool = form->engineMessageQueue->FreeCount();
+    for (int32_t i = 0; i < 200; ++i) Event(15, 1, i);
+    EXPECT_EQ(form->engineMessageQueue->WaitingCount(), 0u);
+    EXPECT_EQ(form->engineMessageQueue->FreeCount(), pool);
+    EXPECT_EQ(form->pelkoState.totalTracksOnline, 199);
+
+    // The close box hides the window again instead of ending the program.
+    form->Close();
+    Pump();
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_FALSE(form->Visible());
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the message loop goes on";
+}
+
+TEST_F(FaultEndSessionTest, ACancelAfterAnExitWasChosenKeepsTheExit) {
+    const HWND window = form->Handle();
+    SendMessageW(window, WM_QUERYENDSESSION, 0, 0);
+    PostMessageW(window, WM_USER + 99, 0, 0);  // a close request while the end is being decided
+    Pump();
+    SendMessageW(window, WM_ENDSESSION, FALSE, 0);
+    EXPECT_TRUE(form->EnableClose);
 }
 
 TEST_F(FaultEndSessionTest, TheEndArrivingWhileIdleShutsDownAtOnce) {

@@ -3,6 +3,7 @@
 #include "GUI/EngineBridge.h"
 #include "MainWindowFixture.h"
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -141,7 +142,20 @@ TEST_F(StatusTest, LongStreamingNamesAreCutToTheDescriptionWidth) {
     EXPECT_EQ(info.substr(info.size() - suffix.size()), suffix);
     const std::wstring name = info.substr(prefix.size(), info.size() - prefix.size() - suffix.size() + 3);
     EXPECT_LT(name.size(), 300u);
-    EXPECT_LT(form->FitTextToWidth(form->StatusDescriptionLabel.FontHandle(), name, 100000), name + L"x");
+    ASSERT_EQ(name.substr(name.size() - 3), L"...");
+    // Narrower than the description, and as long as that allows: one more letter would not fit.
+    const auto width = [&](const std::wstring& text) {
+        const HDC dc = GetDC(nullptr);
+        const HGDIOBJ old = SelectObject(dc, form->StatusDescriptionLabel.FontHandle());
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+        return static_cast<int>(size.cx);
+    };
+    const int limit = form->StatusDescriptionLabel.Width();
+    EXPECT_LT(width(name), limit);
+    EXPECT_GE(width(L"W" + name), limit);
 
     Event(10, 0, 0, 0, L"Short.mp3");
     EXPECT_EQ(form->InfoLabel.Caption(), L"Streaming file \"Short.mp3\" from this computer.");
@@ -192,4 +206,44 @@ TEST_F(StatusTest, EventsKeepBeingAppliedWhileAnErrorBoxIsOpen) {
     EXPECT_EQ(form->pelkoState.connectionState, core::TPelkoConnectionState::LoggedIn);
     EXPECT_EQ(form->pelkoState.filesLeftToUpload, 4);
     EXPECT_EQ(form->StatusDescriptionLabel.Caption(), L"Your music is now available online (9 tracks)");
+}
+
+TEST_F(StatusTest, EventsWaitingBehindAnErrorAreAppliedInsideItsBox) {
+    std::atomic<int32_t> leftWhileOpen{-100};
+    std::atomic<bool> loggedInWhileOpen{false};
+    {
+        BoxWatcher watcher(IDOK, 300, [&] {
+            leftWhileOpen = form->pelkoState.filesLeftToUpload;
+            loggedInWhileOpen = form->pelkoState.connectionState == core::TPelkoConnectionState::LoggedIn;
+        });
+        // One batch: all three wait before the window thread comes to the first.
+        EngineCallback(6, 0, 0, 0, L"first");
+        EngineCallback(7, 0, 0, 0, nullptr);
+        EngineCallback(15, 4, 9, 0, nullptr);
+        Pump(1000);
+        ASSERT_EQ(watcher.Seen().size(), 1u);
+    }
+    EXPECT_EQ(leftWhileOpen.load(), 4);
+    EXPECT_TRUE(loggedInWhileOpen.load());
+    EXPECT_EQ(form->engineMessageQueue->WaitingCount(), 0u);
+}
+
+TEST_F(StatusTest, TwoEndingEventsInOneBatchEachShowTheirBox) {
+    std::vector<SeenBox> seen;
+    {
+        BoxWatcher watcher(IDOK, 200);
+        EngineCallback(1, 0, 0, 0, nullptr);
+        EngineCallback(17, 0, 0, 0, nullptr);
+        Pump(1500);
+        seen = watcher.Seen();
+    }
+    std::vector<std::wstring> texts;
+    for (const SeenBox& box : seen) {
+        EXPECT_EQ(box.caption, L"Error");
+        texts.push_back(box.text);
+    }
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(texts, (std::vector<std::wstring>{L"Initialization failed, program will now shutdown.",
+                                                 L"Tonalix encountered a fatal error, it will now shutdown."}));
+    EXPECT_TRUE(form->EnableClose);
 }

@@ -42,7 +42,7 @@ protected:
         ASSERT_TRUE(OptionsForm->Create(form->Handle()));
         AboutForm = std::make_unique<TAboutForm>();
         AboutForm->SoundPlayer = [](const wchar_t*, HMODULE, DWORD) {};
-        ASSERT_TRUE(AboutForm->Create(form->Handle()));
+        ASSERT_EQ(AboutForm->Create(form->Handle()), TAboutCreateResult::Created);
         // Shown with the status panel, so the status pictures and the gauge really paint.
         form->Show(SW_SHOWNORMAL);
         form->ShowStatusPanel();

@@ -184,3 +184,39 @@ TEST_F(UpdateCheckMainWindowTest, AnUnreachableServerShowsNothing) {
     EXPECT_FALSE(form->AnimateTimer.Enabled());
     EXPECT_EQ(form->VersionCheckTimer.Interval(), kVersionCheckIntervalMs);
 }
+
+TEST_F(UpdateCheckMainWindowTest, TheBalloonTheFlagAndYesOpenTheDownloadPage) {
+    std::vector<std::wstring> opened;
+    form->PageOpener = [&](const std::wstring& address) { opened.push_back(address); };
+    server.Respond(200, Offer("1.0.5234"));
+    form->LoginButton.Click();
+    ASSERT_TRUE(PumpUntilChecked());
+    ASSERT_TRUE(form->SWUpdateImage.Visible());
+    const std::wstring download = L"http://www.tonalix.com/download";
+
+    // A click on the balloon, as the shell reports it.
+    SendMessageW(TCoolTrayIcon::CallbackWindow(), TrayCallbackMessage, form->TrayIcon->Id(), NIN_BALLOONUSERCLICK);
+    EXPECT_EQ(opened, std::vector<std::wstring>{download});
+
+    // A click on the flag: a press and a release over it on the panel.
+    const RECT flag = form->SWUpdateImage.Bounds();
+    const LPARAM at = MAKELPARAM((flag.left + flag.right) / 2, (flag.top + flag.bottom) / 2);
+    const HWND panel = form->StatusPanel.Handle();
+    SendMessageW(panel, WM_MOUSEMOVE, 0, at);
+    SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(panel, WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(opened, (std::vector<std::wstring>{download, download}));
+}
+
+TEST_F(UpdateCheckMainWindowTest, YesToTheRequiredUpdateQuestionOpensTheDownloadPageNoOpensNothing) {
+    std::vector<std::wstring> opened;
+    form->PageOpener = [&](const std::wstring& address) { opened.push_back(address); };
+    form->SoftwareUpdateRequired = true;
+    for (const int answer : {IDNO, IDYES}) {
+        BoxWatcher watcher(answer);
+        form->LoginButton.Click();
+        ASSERT_EQ(watcher.Seen().size(), 1u);
+    }
+    EXPECT_EQ(opened, std::vector<std::wstring>{L"http://www.tonalix.com/download"});
+    EXPECT_FALSE(Called("loginPelko"));
+}
