@@ -420,16 +420,18 @@ void TPelkoMainForm::LogoutButtonClick() {
 // ---- engine events -----------------------------------------------------------------------
 
 void TPelkoMainForm::WMEngineEvent() {
-    if (!engineMessageQueue) return;
+    // Once the message loop has been told to end, a storm must not keep it from seeing that: the
+    // notice stays pending, so the engine posts no more, and what still waits goes with the queue.
+    if (!engineMessageQueue || leaving_) return;
     engineMessageQueue->BeginDrain();
     // One event at a time, oldest first; a modal box inside drains later ones itself. Each event
     // changes the state at once, but what the events change is presented once for all of them,
     // so a burst costs one refresh rather than one per event.
     PendingPresentation pending;
     const ULONGLONG sliceEnd = GetTickCount64() + kEngineEventSliceMs;
-    // Events are applied for as long as the window lives, an exit on its way included: a queue
+    // Events are applied until the program really leaves, whatever else has been asked: a queue
     // left undrained would freeze the status and grow with every event.
-    for (uint32_t applied = 1; engineMessageQueue; ++applied) {
+    for (uint32_t applied = 1; engineMessageQueue && !leaving_; ++applied) {
         TMessageQueue::MessagePtr message = engineMessageQueue->Pop();
         if (!message) break;
         {
@@ -443,7 +445,7 @@ void TPelkoMainForm::WMEngineEvent() {
             break;
         }
     }
-    Present(pending);
+    if (!leaving_) Present(pending);
 }
 
 void TPelkoMainForm::NoticeWaitingEvents() {
@@ -633,6 +635,7 @@ LRESULT TPelkoMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         // The main window's close ends the message loop; the windows are destroyed afterwards.
         if (CloseQuery()) {
             Hide();
+            leaving_ = true;
             PostQuitMessage(0);
         }
         return 0;

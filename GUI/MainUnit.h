@@ -166,6 +166,7 @@ private:
 
     ui::Font formFont_;
     ui::ScopedMenu mainMenu_;
+    bool leaving_ = false;  // the message loop has been told to end
     HWND savedFocus_ = nullptr;                 // the control that gets the focus back on activation
     bool sessionEndQueried_ = false;            // a session end was asked and not yet settled
     bool enableCloseBeforeSessionEnd_ = false;  // what a cancelled session end restores

@@ -55,10 +55,9 @@ TEST_F(FaultEndSessionTest, TheEndArrivingInsideAStatusRefreshLeavesThroughTheMe
     EXPECT_FALSE(form->Visible());
     EXPECT_TRUE(form->TrayIcon) << "the icon the refresh was using is still there";
 
-    // Events that still arrive are applied for as long as the window lives; none is left waiting.
+    // Events that still arrive are not applied once the message loop has been told to end.
     Event(7);
-    EXPECT_EQ(form->pelkoState.connectionState, core::TPelkoConnectionState::LoggedIn);
-    EXPECT_EQ(form->engineMessageQueue->WaitingCount(), 0u);
+    EXPECT_NE(form->pelkoState.connectionState, core::TPelkoConnectionState::LoggedIn);
 }
 
 TEST_F(FaultEndSessionTest, ACancelledSessionEndLeavesTheProgramAsItWas) {
