@@ -62,8 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const std::string_view head = text.substr(0, limit);
     if (rule.utf8) {
-        // At most one unfinished sequence of up to three bytes is given up.
-        Check(limit - kept <= 3);
+        // Only bytes of unfinished sequences are given up, never a one-byte character.
+        for (size_t i = kept; i < limit; ++i) Check(static_cast<unsigned char>(text[i]) >= 0x80);
         // In well-formed text the cut is the last character boundary within the limit.
         const std::string_view whole = text.substr(0, zero == std::string_view::npos ? text.size() : zero);
         if (WholeUtf8(whole)) {

@@ -15,14 +15,24 @@ size_t Utf8SequenceLength(unsigned char byte) {
     return 0;
 }
 
-// UTF-8 resynchronises from any point: only the last sequence before the end can be unfinished.
-size_t Utf8Prefix(std::string_view text, size_t end) {
+// Where the text must end instead when its last sequence is unfinished; `end` when it is whole.
+// UTF-8 resynchronises from any point, so only the end needs looking at.
+size_t WithoutUnfinishedSequence(std::string_view text, size_t end) {
     size_t start = end;
     while (start > 0 && end - start < 3 && IsContinuation(static_cast<unsigned char>(text[start - 1]))) --start;
     if (start == 0) return end;
     const size_t lead = start - 1;
     const size_t length = Utf8SequenceLength(static_cast<unsigned char>(text[lead]));
     return length > 1 && end - lead < length ? lead : end;
+}
+
+// Malformed text may hold several unfinished sequences in a row: all of them go.
+size_t Utf8Prefix(std::string_view text, size_t end) {
+    for (;;) {
+        const size_t shorter = WithoutUnfinishedSequence(text, end);
+        if (shorter == end) return end;
+        end = shorter;
+    }
 }
 
 // A trail byte may look like a lead byte, so pairs are only found by walking from the start.

@@ -54,6 +54,7 @@ TEST(TextCut, UnfinishedAndStrayBytes) {
     } cases[] = {
         {"UTF-8 text ending in a lone lead byte", "ab\xC3", 10, utf8, 2},
         {"UTF-8 text ending in two of three bytes", "ab\xE2\x82", 10, utf8, 2},
+        {"unfinished sequences one after another", "ab\xE9\xEA\xE9", 10, utf8, 2},
         {"stray continuation bytes are kept", "ab\x80\x80\x80\x80", 10, utf8, 6},
         {"a byte that starts nothing is kept", "ab\xFF", 10, utf8, 3},
         {"continuation bytes after a whole character", "\xC3\xA9\xA9", 10, utf8, 3},

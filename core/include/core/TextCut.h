@@ -21,9 +21,9 @@ struct CharacterRule {
 };
 
 // The length of the longest prefix of `text` that holds at most `room` bytes, stops before the
-// first zero byte, and does not end inside a character: never in the middle of a UTF-8 sequence
-// or after the lead byte of a double-byte pair. A text that fits keeps all its bytes, except an
-// unfinished character at its very end.
+// first zero byte, and does not end inside a character: never in an unfinished UTF-8 sequence
+// or after the lead byte of a double-byte pair. A text that fits keeps all its bytes, except
+// unfinished characters at its very end.
 size_t CharacterPrefixLength(std::string_view text, size_t room, const CharacterRule& rule);
 
 }  // namespace core
