@@ -1,5 +1,7 @@
 #include "GUI/ProxyRoute.h"
 
+#include "core/ProxyList.h"
+
 namespace {
 
 // WinHTTP hands its proxy texts over to the caller, who frees them with GlobalFree.
@@ -47,11 +49,17 @@ struct UserProxyConfig {
 
 TProxyRoute Direct() { return TProxyRoute(); }
 
-TProxyRoute Through(std::wstring proxy, std::wstring bypass) {
+std::wstring SchemeOf(const std::wstring& address) {
+    const size_t mark = address.find(L"://");
+    return mark == std::wstring::npos ? std::wstring(L"http") : address.substr(0, mark);
+}
+
+// The list's proxy for the address's scheme; direct when the list names none for it.
+TProxyRoute Through(const std::wstring& address, const std::wstring& proxyList, std::wstring bypass) {
     TProxyRoute route;
-    route.direct = false;
-    route.proxy = std::move(proxy);
-    route.bypass = std::move(bypass);
+    route.proxy = core::ProxyForScheme(proxyList, SchemeOf(address));
+    route.direct = route.proxy.empty();
+    if (!route.direct) route.bypass = std::move(bypass);
     return route;
 }
 
@@ -71,9 +79,8 @@ TProxyRoute Through(std::wstring proxy, std::wstring bypass) {
     *proxy.Put() = info.lpszProxy;
     *bypass.Put() = info.lpszProxyBypass;
     if (!found) return false;
-    route = info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY && !proxy.Empty()
-                ? Through(proxy.Text(), bypass.Text())
-                : Direct();
+    route = info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY ? Through(address, proxy.Text(), bypass.Text())
+                                                                 : Direct();
     return true;
 }
 
@@ -100,7 +107,7 @@ TProxyRoute UserProxyRoute(const std::wstring& address, DWORD timeoutMs) {
         }
     }
     // As the browser does: when the automatic ways give no answer, the fixed proxy applies.
-    if (!config.proxy.Empty()) return Through(config.proxy.Text(), config.bypass.Text());
+    if (!config.proxy.Empty()) return Through(address, config.proxy.Text(), config.bypass.Text());
     return Direct();
 }
 

@@ -17,7 +17,7 @@ using ScopedInternet = ui::UniqueHandle<HINTERNET, InternetHandleTraits>;
 // A direct connection, or a proxy with the hosts that bypass it.
 struct TProxyRoute {
     bool direct = true;
-    std::wstring proxy;   // WinHTTP's proxy list: "host:port" or "http=host:port;https=..."
+    std::wstring proxy;   // "host:port"
     std::wstring bypass;  // WinHTTP's bypass list ("<local>" and wildcards); empty for none
 };
 

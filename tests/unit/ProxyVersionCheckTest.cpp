@@ -170,6 +170,10 @@ TEST_F(ProxyVersionCheckTest, TheRequestTakesTheWayTheUsersSettingGives) {
         Way way;
     } cases[] = {
         {"a fixed proxy", {kDirect | kProxy, ProxyAt(), "", ""}, remote, 8080, ThroughProxy},
+        {"a proxy for each scheme", {kDirect | kProxy, "http=" + ProxyAt() + ";https=127.0.0.1:1", "", ""}, remote,
+         8080, ThroughProxy},
+        {"a proxy for other schemes only", {kDirect | kProxy, "https=" + ProxyAt(), "", ""}, "localhost",
+         direct.Port(), Direct},
         {"a fixed proxy with a bypass list naming other hosts",
          {kDirect | kProxy, ProxyAt(), "*.example.com;<local>", ""}, remote, 8080, ThroughProxy},
         {"a host without a dot bypasses with <local>",
