@@ -1,8 +1,22 @@
 #include "GUI/AnsiText.h"
 
+#include "core/TextCut.h"
+
 #include <windows.h>
 
 #include <cstring>
+
+namespace {
+
+core::CharacterRule CharacterRuleOf(unsigned codePage) {
+    if (codePage == CP_UTF8) return core::CharacterRule::Utf8();
+    core::CharacterRule rule;
+    for (unsigned byte = 0x80; byte <= 0xFF; ++byte)
+        if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(byte))) rule.leadBytes.set(byte);
+    return rule;
+}
+
+}  // namespace
 
 std::wstring AnsiToWide(const std::string& text) {
     if (text.empty()) return {};
@@ -29,16 +43,11 @@ std::string AnsiFromField(const char* field, size_t size) {
     return std::string(field, end ? static_cast<const char*>(end) - field : size);
 }
 
-void AnsiToField(const std::string& text, char* field, size_t size) {
+unsigned AnsiCodePage() { return GetACP(); }
+
+void AnsiToField(const std::string& text, char* field, size_t size, unsigned codePage) {
     if (size == 0) return;
     std::memset(field, 0, size);
-    size_t length = 0;
-    const size_t room = size - 1;
-    // Walk whole characters so a double-byte character is never split at the end.
-    while (length < text.size()) {
-        const size_t step = IsDBCSLeadByte(static_cast<BYTE>(text[length])) ? 2 : 1;
-        if (length + step > room || length + step > text.size()) break;
-        length += step;
-    }
+    const size_t length = core::CharacterPrefixLength(text, size - 1, CharacterRuleOf(codePage));
     std::memcpy(field, text.data(), length);
 }

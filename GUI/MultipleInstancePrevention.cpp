@@ -9,7 +9,13 @@ bool TMultipleInstance::IsAllreadyStarted(const wchar_t* WndClass) const {
 }
 
 void TMultipleInstance::ShowApplication(const wchar_t* WndClass, UINT MessageToPost) const {
-    if (const HWND window = FindWindowW(WndClass, nullptr)) PostMessageW(window, MessageToPost, 0, 0);
+    const HWND window = FindWindowW(WndClass, nullptr);
+    if (!window) return;
+    // The foreground lock refuses SetForegroundWindow to a background process; the user just
+    // started this one, so it may hand its right to the foreground on to the running instance.
+    DWORD processId = 0;
+    if (GetWindowThreadProcessId(window, &processId) && processId && allowForeground_) allowForeground_(processId);
+    PostMessageW(window, MessageToPost, 0, 0);
 }
 
 bool TMultipleInstance::ClaimInstance(const wchar_t* mutexName) {

@@ -1,10 +1,7 @@
 #include "GUI/VersionDocument.h"
 
-#include "ui/GdiHandles.h"
-
 #include <ole2.h>
 #include <msxml2.h>
-#include <winhttp.h>
 
 #include <atomic>
 #include <chrono>
@@ -103,11 +100,6 @@ private:
     HRESULT result_;
 };
 
-struct InternetHandleTraits {
-    static void Close(HINTERNET handle) { WinHttpCloseHandle(handle); }
-};
-using ScopedInternet = ui::UniqueHandle<HINTERNET, InternetHandleTraits>;
-
 // ---- the fetch on the worker thread ---------------------------------------------------------
 
 // Shared by the document and its worker, so that either may go first.
@@ -132,9 +124,10 @@ struct FetchState {
     if (host.empty()) return false;
     if (path.empty()) path = L"/";
 
-    // No agent name: the request carries no header of the program's own.
-    const ScopedInternet session(
-        WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    // No agent name: the request carries no header of the program's own. A proxy that cannot be
+    // reached fails the check like any other network failure: behind a proxy, going direct
+    // usually cannot work either.
+    const ScopedInternet session = OpenSessionFor(address, limits.proxyDiscovery, limits.receiveMs);
     if (!session) return false;
     if (!WinHttpSetTimeouts(session.Get(), static_cast<int>(limits.resolveMs), static_cast<int>(limits.connectMs),
                             static_cast<int>(limits.sendMs), static_cast<int>(limits.receiveMs)))

@@ -1,6 +1,8 @@
 // The software version document of one update check: fetched in the background, then read as XML.
 #pragma once
 
+#include "GUI/ProxyRoute.h"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -38,7 +40,8 @@ public:
     virtual std::unique_ptr<TVersionElement> Root() const = 0;
 };
 
-// Bounds of one fetch: the update check must never wait on the network without limit.
+// Bounds of one fetch (the update check must never wait on the network without limit), and where
+// its proxy comes from.
 struct TVersionFetchLimits {
     DWORD resolveMs = 5000;
     DWORD connectMs = 5000;
@@ -48,9 +51,11 @@ struct TVersionFetchLimits {
     DWORD totalMs = 30000;
     // A longer body is a failed load.
     size_t maxBodyBytes = 64 * 1024;
+    // Where the proxy to use comes from.
+    TProxyDiscovery proxyDiscovery = TProxyDiscovery::System;
 };
 
-// An HTTP GET on a worker thread (any status but 200 is a failed load); the body is parsed with the
-// platform's XML DOM on the thread that polls ReadyState. Null when the DOM is unavailable.
-// Destroying the document never waits for the network: an unfinished fetch is left to end alone.
+// An HTTP GET on a worker thread, through the user's proxy (any status but 200 is a failed load);
+// the body is parsed with the platform's XML DOM on the thread that polls ReadyState. Null when
+// the DOM is unavailable. Destroying the document never waits for the network: an unfinished fetch is left to end alone.
 std::unique_ptr<TVersionDocument> CreateVersionDocument(const TVersionFetchLimits& limits = TVersionFetchLimits());
