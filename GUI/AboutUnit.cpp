@@ -2,6 +2,8 @@
 
 #include "GUI/BlendedText.h"
 #include "GUI/VersionInfo.h"
+#include "ui/Dpi.h"
+#include "ui/ScaledPicture.h"
 
 #include <mmsystem.h>
 #include <windowsx.h>
@@ -58,20 +60,27 @@ bool TAboutForm::Create(HWND mainWindow) {
 bool TAboutForm::FormCreate() {
     const LONG exStyle = GetWindowLongW(Handle(), GWL_EXSTYLE);
     if (!(exStyle & WS_EX_LAYERED)) SetWindowLongW(Handle(), GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    AdoptWindowDpi();
+    return MakeContent();
+}
 
-    if (!AboutImage.LoadFromResource(ui::ModuleInstance(), L"ABOUT")) return false;
-    FormBitmap = PremultipliedBitmap(AboutImage.Pixels());
+bool TAboutForm::MakeContent() {
+    const int dpi = Dpi();
+    AboutImage = ui::LoadPicture(ui::ModuleInstance(), L"ABOUT", dpi);
+    if (AboutImage.Empty()) return false;
+    ui::ScopedDib bitmap = PremultipliedBitmap(AboutImage.Pixels());
     // The content never changes once made and the resource still holds the picture: the decoded
     // copy would only take memory for as long as the program runs.
     AboutImage.Clear();
     BITMAP info{};
     // Wrong bitmap format: the layered content must be 32 bits per pixel.
-    if (!FormBitmap || !GetObjectW(FormBitmap.bitmap.Get(), sizeof(info), &info) || info.bmBitsPixel != 32)
-        return false;
+    if (!bitmap || !GetObjectW(bitmap.bitmap.Get(), sizeof(info), &info) || info.bmBitsPixel != 32) return false;
+    FormBitmap = std::move(bitmap);
 
-    // Missing text still leaves a picture worth showing.
-    (void)DrawBlendedText(-1, 160, 12, FormBitmap.bitmap.Get(), L"Tonalix PC Client");
-    (void)DrawBlendedText(-1, 180, 8, FormBitmap.bitmap.Get(), VersionLine(ProgramVersion.get()));
+    // Missing text still leaves a picture worth showing. The lines' places grow with the picture,
+    // their sizes are in points.
+    (void)DrawBlendedText(-1, ui::Scale(160, dpi), 12, FormBitmap.bitmap.Get(), L"Tonalix PC Client", dpi);
+    (void)DrawBlendedText(-1, ui::Scale(180, dpi), 8, FormBitmap.bitmap.Get(), VersionLine(ProgramVersion.get()), dpi);
 
     // Every pixel is premultiplied exactly once: by the conversion, or by the text's blend.
     SIZE size{info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
@@ -82,6 +91,12 @@ bool TAboutForm::FormCreate() {
     POINT origin{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     return UpdateLayeredWindow(Handle(), nullptr, nullptr, &size, source, &origin, 0, &blend, ULW_ALPHA) != FALSE;
+}
+
+void TAboutForm::OnDpiChanged(int, const RECT& suggested) {
+    // The content is made afresh at the new scale and sized by its picture; only the place is taken.
+    if (!MakeContent()) return;
+    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TAboutForm::CenterInWorkArea() const {

@@ -45,9 +45,12 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Closing only hides the window; it lives until the program ends.
     bool CloseQuery() override;
+    void OnDpiChanged(int previousDpi, const RECT& suggested) override;
 
 private:
     [[nodiscard]] bool FormCreate();
+    // The picture with its two lines of text at the window's scale, handed to the system.
+    [[nodiscard]] bool MakeContent();
     void CenterInWorkArea() const;
     bool ClientContains(int x, int y) const;
 

@@ -90,6 +90,29 @@ REG
     touch "$WINEPREFIX/.tonalix-ready"
 }
 
+# Display scales the tests also run at, each in a prefix of its own made from the main one.
+DPI_SCALES=(120 144 192)
+
+dpi_prefix() { printf '%s/wineprefix-%s' "$BUILD_DIR" "$1"; }
+
+ensure_dpi_prefixes() {
+    wine_env
+    local main=$WINEPREFIX dpi prefix
+    for dpi in "${DPI_SCALES[@]}"; do
+        prefix=$(dpi_prefix "$dpi")
+        [ "$prefix/.tonalix-ready" -nt "$main/.tonalix-ready" ] && continue
+        log "creating Wine prefix $prefix ($dpi dpi)"
+        rm -rf "$prefix"
+        cp -a "$main" "$prefix"
+        rm -f "$prefix/.tonalix-ready"
+        WINEPREFIX=$prefix DISPLAY= wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+            /d "$dpi" /f >/dev/null 2>&1 || true
+        WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+        WINEPREFIX=$prefix wineserver -w >/dev/null 2>&1 || true
+        touch "$prefix/.tonalix-ready"
+    done
+}
+
 XVFB_PID=
 start_xvfb() {
     local n
@@ -121,10 +144,24 @@ start_wineserver() {
     wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
+start_dpi_wineservers() {
+    local dpi
+    for dpi in "${DPI_SCALES[@]}"; do
+        [ -d "$(dpi_prefix "$dpi")" ] || continue
+        WINEPREFIX=$(dpi_prefix "$dpi") wineserver -p >/dev/null 2>&1 || true
+        WINEPREFIX=$(dpi_prefix "$dpi") wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+    done
+}
+
 stop_wine() {
     wine_env
     wineboot -e >/dev/null 2>&1 || true
     wineserver -k >/dev/null 2>&1 || true
+    local dpi
+    for dpi in "${DPI_SCALES[@]}"; do
+        [ -d "$(dpi_prefix "$dpi")" ] || continue
+        WINEPREFIX=$(dpi_prefix "$dpi") wineserver -k >/dev/null 2>&1 || true
+    done
 }
 
 cleanup() {
