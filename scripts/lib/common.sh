@@ -90,8 +90,9 @@ REG
     touch "$WINEPREFIX/.tonalix-ready"
 }
 
-# Display scales the tests also run at, each in a prefix of its own made from the main one.
-DPI_SCALES=(120 144 192)
+# Display scales the display-scale tests run at, each in a prefix of its own made from the main
+# one (whose server shows its windows on the main screen).
+DPI_SCALES=(96 120 144 192)
 
 dpi_prefix() { printf '%s/wineprefix-%s' "$BUILD_DIR" "$1"; }
 
@@ -114,11 +115,12 @@ ensure_dpi_prefixes() {
 }
 
 XVFB_PID=
+# Starts a private Xvfb (1024x768 unless a size is given) and points DISPLAY at it.
 start_xvfb() {
-    local n
+    local n size=${1:-1024x768}
     for n in $(seq 90 140); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
         XVFB_PID=$!
         local i
         for i in $(seq 1 50); do
@@ -144,12 +146,21 @@ start_wineserver() {
     wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
-start_dpi_wineservers() {
+# The display-scale tests run on a screen of their own, as large as a 200 % monitor needs, so no
+# window is cut to the screen's size (TONALIX_DPI_DISPLAY); each prefix keeps a server running.
+DPI_XVFB_PID=
+start_dpi_display() {
+    local display=$DISPLAY pid=$XVFB_PID
+    start_xvfb 2560x1600
+    export TONALIX_DPI_DISPLAY=$DISPLAY
+    DPI_XVFB_PID=$XVFB_PID
+    export DISPLAY=$display
+    XVFB_PID=$pid
     local dpi
     for dpi in "${DPI_SCALES[@]}"; do
         [ -d "$(dpi_prefix "$dpi")" ] || continue
         WINEPREFIX=$(dpi_prefix "$dpi") wineserver -p >/dev/null 2>&1 || true
-        WINEPREFIX=$(dpi_prefix "$dpi") wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+        WINEPREFIX=$(dpi_prefix "$dpi") DISPLAY=$TONALIX_DPI_DISPLAY wine cmd /c exit >/dev/null 2>&1 </dev/null || true
     done
 }
 
@@ -167,4 +178,5 @@ stop_wine() {
 cleanup() {
     stop_wine
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+    [ -n "$DPI_XVFB_PID" ] && kill "$DPI_XVFB_PID" 2>/dev/null || true
 }
