@@ -149,10 +149,13 @@ void TPelkoMainForm::CreateLayout() {
 void TPelkoMainForm::LayOut() {
     // Everything on the window, at 96 dpi; placed, sized and given fonts at the window's scale.
     const int dpi = Dpi();
+    // Fonts do not grow in exact proportion to the scale: a one-line label whose text has room
+    // to its right (fits) takes the width its text needs where that is more than the scaled one.
     struct LabelRow {
         ui::Label& label;
         int left, top, width, height;
         ui::LabelStyle style;
+        bool fits = false;
     };
     ui::LabelStyle title{Tahoma(-13, true), CLR_INVALID, ui::TextAlign::Center};
     ui::LabelStyle message{Tahoma(-11, true), RGB(240, 0, 0), ui::TextAlign::Center};
@@ -169,9 +172,9 @@ void TPelkoMainForm::LayOut() {
         {LoginTitleLabel, 0, 6, 206, 16, title},
         {LoginMessageLabel, 0, 8, 206, 18, message},
         {UsernameLabel, 8, 24, 0, 0, caption},
-        {NewuserLabel, 8, 64, 153, 13, link},
+        {NewuserLabel, 8, 64, 153, 13, link, true},
         {PasswordLabel, 8, 80, 0, 0, caption},
-        {LostPassLabel, 8, 120, 111, 13, link},
+        {LostPassLabel, 8, 120, 111, 13, link, true},
         {StatusLabel, 56, 14, 74, 33, status},
         {StatusDescriptionLabel, 0, 52, 208, 42, description},
         {InfoLabel, 8, 100, 192, 42, info},
@@ -211,6 +214,8 @@ void TPelkoMainForm::LayOut() {
         style.font = ui::ScaledFont(style.font, dpi);
         style.font.underline = row.label.GetFont().Spec().underline && row.label.GetFont().Handle();
         row.label.SetStyle(style);
+        if (row.fits && dpi != ui::kDesignDpi && row.label.TextWidth() > r.right - r.left)
+            row.label.SetBounds(r.left, r.top, row.label.TextWidth(), r.bottom - r.top);
     }
     formFont_.Set(ui::ScaledFont(Tahoma(-11), dpi));
     for (const ControlRow& row : controls) {

@@ -15,6 +15,8 @@ constexpr int kClientHeight = 379;
 // The smallest outer size the user can drag the dialog to.
 constexpr SIZE kMinimumWindow{342, 342};
 constexpr int kListItemHeight = 13;
+// A check box's box and the gap before its text, at 96 dpi.
+constexpr int kCheckBoxGlyph = 19;
 
 enum Anchor : unsigned { kLeft = 1, kTop = 2, kRight = 4, kBottom = 8, kAllSides = 15 };
 
@@ -128,14 +130,16 @@ bool TOptionsForm::CreateLayout() {
         {move(SourcesGroupBox), Rect(3, 238, 348, 67), kLeft | kRight | kBottom, none, folders},
         {set(FolderImage), Rect(13, 23, 58, 42), kLeft | kTop, none, nullptr},
         {set(ItunesImage), Rect(13, 16, 51, 51), kLeft | kTop, none, nullptr},
-        {move(ItunesRadioBtn), Rect(77, 43, 148, 17), kLeft | kTop, none, nullptr},
-        {move(FoldersRadioBtn), Rect(77, 20, 175, 17), kLeft | kTop, none, nullptr},
-        {move(StartupCheckbox), Rect(3, 21, 222, 17), kLeft | kTop, none, options},
-        {move(LoginCheckbox), Rect(3, 44, 222, 17), kLeft | kTop, none, options},
-        {move(BWCheckBox), Rect(3, 67, 119, 17), kLeft | kTop, none, options},
-        {move(BWEdit), Rect(125, 65, 28, 21), kLeft | kTop, none, options},
-        {move(BWUpDown), Rect(153, 65, 15, 21), kLeft | kTop, none, options},
-        {set(BWLabel), Rect(172, 68, 0, 0), kLeft | kTop, none, options},
+        {move(ItunesRadioBtn), Rect(77, 43, 148, 17), kLeft | kTop, none, nullptr, &ItunesRadioBtn},
+        {move(FoldersRadioBtn), Rect(77, 20, 175, 17), kLeft | kTop, none, nullptr, &FoldersRadioBtn},
+        {move(StartupCheckbox), Rect(3, 21, 222, 17), kLeft | kTop, none, options, &StartupCheckbox},
+        {move(LoginCheckbox), Rect(3, 44, 222, 17), kLeft | kTop, none, options, &LoginCheckbox},
+        {move(BWCheckBox), Rect(3, 67, 119, 17), kLeft | kTop, none, options, &BWCheckBox},
+        {move(BWEdit), Rect(125, 65, 28, 21), kLeft | kTop, none, options, nullptr, &BWCheckBox},
+        {move(BWUpDown), Rect(153, 65, 15, 21), kLeft | kTop, none, options, nullptr, &BWCheckBox},
+        // Sized by its caption; only its corner comes from here.
+        {[this](const RECT& r) { BWLabel.SetBounds(r.left, r.top, BWLabel.Width(), BWLabel.Height()); },
+         Rect(172, 68, 0, 0), kLeft | kTop, none, options, nullptr, &BWCheckBox},
     };
     ApplyScale();
     return true;
@@ -242,6 +246,8 @@ void TOptionsForm::LayoutControls() {
     const RECT tabs = PageControl1.Bounds();
     const SIZE pageDesign{ui::Scale(412, dpi) - ((tabs.right - tabs.left) - (pages.right - pages.left)),
                           ui::Scale(336, dpi) - ((tabs.bottom - tabs.top) - (pages.bottom - pages.top))};
+    // How much each check box grew for its text, for the rows that follow it.
+    std::vector<std::pair<const ui::WindowedControl*, int>> widened;
     for (const Placed& row : layout_) {
         SIZE grown{0, 0};
         if (row.parent == Handle()) {
@@ -253,7 +259,17 @@ void TOptionsForm::LayoutControls() {
         const RECT design = ui::ScaleRect(row.design.left, row.design.top, row.design.right - row.design.left,
                                           row.design.bottom - row.design.top, dpi);
         const SIZE minimum{ui::Scale(row.minimum.cx, dpi), ui::Scale(row.minimum.cy, dpi)};
-        row.place(AnchoredRect(design, row.anchors, grown.cx, grown.cy, minimum));
+        RECT placed = AnchoredRect(design, row.anchors, grown.cx, grown.cy, minimum);
+        for (const auto& [control, extra] : widened) {
+            if (control == row.follows) OffsetRect(&placed, extra, 0);
+        }
+        if (row.fitText && dpi != ui::kDesignDpi) {
+            const int needed = row.fitText->TextWidth() + ui::Scale(kCheckBoxGlyph, dpi);
+            const int extra = std::max(0, needed - static_cast<int>(placed.right - placed.left));
+            placed.right += extra;
+            widened.emplace_back(row.fitText, extra);
+        }
+        row.place(placed);
     }
 }
 

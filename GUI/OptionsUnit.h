@@ -94,6 +94,10 @@ private:
         unsigned anchors;
         SIZE minimum;
         HWND parent;
+        // A check box whose text is wider than the scaled width takes the room it needs (fonts do
+        // not grow in exact proportion to the scale); a row that follows it moves along.
+        const ui::WindowedControl* fitText = nullptr;
+        const ui::WindowedControl* follows = nullptr;
     };
 
     [[nodiscard]] bool CreateLayout();

@@ -72,6 +72,12 @@ SIZE IconSize(HICON icon) {
                                          << ")-(" << expected.right << "," << expected.bottom << ")";
 }
 
+// A rectangle moved right by dx.
+RECT operator+(RECT r, int dx) {
+    OffsetRect(&r, dx, 0);
+    return r;
+}
+
 bool SameSize(SIZE a, SIZE b) { return a.cx == b.cx && a.cy == b.cy; }
 
 class DisplayScaleTest : public MainWindowTest {
@@ -114,7 +120,6 @@ protected:
             {"LogoutButton", form->LogoutButton.Bounds(), Scaled(8, 148, 72, 24, dpi)},
             {"MusicButton2", form->MusicButton2.Bounds(), Scaled(128, 148, 72, 24, dpi)},
             {"LoginTitleLabel", form->LoginTitleLabel.Bounds(), Scaled(0, 6, 206, 16, dpi)},
-            {"NewuserLabel", form->NewuserLabel.Bounds(), Scaled(8, 64, 153, 13, dpi)},
             {"StatusDescriptionLabel", form->StatusDescriptionLabel.Bounds(), Scaled(0, 52, 208, 42, dpi)},
             {"InfoLabel", form->InfoLabel.Bounds(), Scaled(8, 100, 192, 42, dpi)},
             {"UploadsLeftProgress", form->UploadsLeftProgress.Bounds(), Scaled(8, 116, 192, 24, dpi)},
@@ -125,6 +130,24 @@ protected:
              RECT{e->main.cx - ui::Scale(27, dpi), 0, e->main.cx, ui::Scale(21, dpi)}},
         };
         for (const auto& r : rects) EXPECT_TRUE(SameRect(r.actual, r.design)) << r.name;
+        // Link labels keep their corner and height and are wide enough for their text.
+        // At 96 dpi they are exactly as designed.
+        const struct {
+            ui::Label& label;
+            RECT design;
+        } links[] = {{form->NewuserLabel, Scaled(8, 64, 153, 13, dpi)}, {form->LostPassLabel, Scaled(8, 120, 111, 13, dpi)}};
+        for (const auto& link : links) {
+            const RECT b = link.label.Bounds();
+            EXPECT_EQ(b.left, link.design.left);
+            EXPECT_EQ(b.top, link.design.top);
+            EXPECT_EQ(b.bottom, link.design.bottom);
+            if (dpi == ui::kDesignDpi) {
+                EXPECT_EQ(b.right, link.design.right);
+            } else {
+                EXPECT_GE(b.right, link.design.right);
+                EXPECT_GE(link.label.Width(), link.label.TextWidth());
+            }
+        }
         // Auto-sized labels keep their corner.
         EXPECT_EQ(form->UsernameLabel.Bounds().left, ui::Scale(8, dpi));
         EXPECT_EQ(form->UsernameLabel.Bounds().top, ui::Scale(24, dpi));
@@ -161,13 +184,41 @@ protected:
             {"PathListBox", options.PathListBox.Bounds(), Scaled(3, 3, 348, 229, dpi)},
             {"AddPathBtn", options.AddPathBtn.Bounds(), Scaled(354, 3, 46, 46, dpi)},
             {"RemovePathBtn", options.RemovePathBtn.Bounds(), Scaled(354, 55, 47, 46, dpi)},
-            {"StartupCheckbox", options.StartupCheckbox.Bounds(), Scaled(3, 21, 222, 17, dpi)},
-            {"BWEdit", options.BWEdit.Bounds(), Scaled(125, 65, 28, 21, dpi)},
-            {"BWUpDown", options.BWUpDown.Bounds(), Scaled(153, 65, 15, 21, dpi)},
-            {"FoldersRadioBtn", options.FoldersRadioBtn.Bounds(), Scaled(77, 20, 175, 17, dpi)},
             {"FolderImage", options.FolderImage.Bounds(), Scaled(13, 23, 58, 42, dpi)},
         };
         for (const auto& r : rects) EXPECT_TRUE(SameRect(r.actual, r.design)) << r.name;
+        // Check boxes and radio buttons keep their corner and height and are at least as wide as
+        // scaled; wider only where their text needs it, never at 96 dpi.
+        const struct {
+            const char* name;
+            const ui::WindowedControl& control;
+            RECT design;
+        } texts[] = {
+            {"StartupCheckbox", options.StartupCheckbox, Scaled(3, 21, 222, 17, dpi)},
+            {"LoginCheckbox", options.LoginCheckbox, Scaled(3, 44, 222, 17, dpi)},
+            {"BWCheckBox", options.BWCheckBox, Scaled(3, 67, 119, 17, dpi)},
+            {"FoldersRadioBtn", options.FoldersRadioBtn, Scaled(77, 20, 175, 17, dpi)},
+            {"ItunesRadioBtn", options.ItunesRadioBtn, Scaled(77, 43, 148, 17, dpi)},
+        };
+        for (const auto& t : texts) {
+            const RECT b = t.control.Bounds();
+            EXPECT_EQ(b.left, t.design.left) << t.name;
+            EXPECT_EQ(b.top, t.design.top) << t.name;
+            EXPECT_EQ(b.bottom, t.design.bottom) << t.name;
+            if (dpi == ui::kDesignDpi) {
+                EXPECT_EQ(b.right, t.design.right) << t.name;
+            } else {
+                EXPECT_GE(b.right, t.design.right) << t.name;
+                EXPECT_GT(b.right - b.left, t.control.TextWidth()) << t.name;
+            }
+        }
+        // The upload limit's edit, spin buttons and unit follow the check box at their distances.
+        const RECT box = options.BWCheckBox.Bounds(), edit = options.BWEdit.Bounds(), spin = options.BWUpDown.Bounds();
+        const int grown = (box.right - box.left) - ui::Scale(119, dpi);
+        EXPECT_TRUE(SameRect(edit, Scaled(125, 65, 28, 21, dpi) + grown)) << "BWEdit";
+        EXPECT_TRUE(SameRect(spin, Scaled(153, 65, 15, 21, dpi) + grown)) << "BWUpDown";
+        EXPECT_EQ(options.BWLabel.Bounds().left, ui::Scale(172, dpi) + grown);
+        EXPECT_GT(options.BWLabel.Width(), 0);
         EXPECT_EQ(ControlFontHeight(options.DoneButton1.Handle()), e->fontHeight);
         EXPECT_EQ(ControlFontHeight(options.BWEdit.Handle()), e->fontHeight);
         EXPECT_EQ(ControlFontHeight(options.PathListBox.Handle()), e->fontHeight);
