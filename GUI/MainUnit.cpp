@@ -76,8 +76,7 @@ private:
 
 TPelkoMainForm::TPelkoMainForm()
     : VersionCheckTimer(nullptr, kVersionCheckTimerId),
-      AnimateTimer(nullptr, kAnimateTimerId),
-      formFont_(Tahoma(-11)) {}
+      AnimateTimer(nullptr, kAnimateTimerId) {}
 
 TPelkoMainForm::~TPelkoMainForm() {
     Destroy();
