@@ -2,6 +2,8 @@
 
 #include "GUI/BlendedText.h"
 #include "GUI/VersionInfo.h"
+#include "ui/Dpi.h"
+#include "ui/ScaledPicture.h"
 
 #include <mmsystem.h>
 #include <windowsx.h>
@@ -65,34 +67,43 @@ TAboutCreateResult TAboutForm::Create(HWND mainWindow, const wchar_t* picture) {
     args.width = 200;
     args.height = 182;
     args.parent = mainWindow;
+    picture_ = picture ? picture : L"";
     if (!CreateHandle(cls, args)) return TAboutCreateResult::Unavailable;
-    const TAboutCreateResult result = FormCreate(picture);
+    const TAboutCreateResult result = FormCreate();
     if (result != TAboutCreateResult::Created) Destroy();
     return result;
 }
 
-TAboutCreateResult TAboutForm::FormCreate(const wchar_t* picture) {
+TAboutCreateResult TAboutForm::FormCreate() {
     const LONG exStyle = GetWindowLongW(Handle(), GWL_EXSTYLE);
     if (!(exStyle & WS_EX_LAYERED)) SetWindowLongW(Handle(), GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    AdoptWindowDpi();
+    return MakeContent();
+}
 
+TAboutCreateResult TAboutForm::MakeContent() {
+    const int dpi = Dpi();
     // A picture that does not decode to whole RGBA pixels cannot become the 32-bit content.
-    if (!AboutImage.LoadFromResource(ui::ModuleInstance(), picture)) return TAboutCreateResult::WrongBitmapFormat;
+    AboutImage = ui::LoadPicture(ui::ModuleInstance(), picture_.c_str(), dpi);
+    if (AboutImage.Empty()) return TAboutCreateResult::WrongBitmapFormat;
     const core::RgbaImage& pixels = AboutImage.Pixels();
     if (pixels.width <= 0 || pixels.height <= 0 ||
         pixels.rgba.size() != static_cast<size_t>(pixels.width) * static_cast<size_t>(pixels.height) * 4)
         return TAboutCreateResult::WrongBitmapFormat;
-    FormBitmap = PremultipliedBitmap(pixels);
+    ui::ScopedDib bitmap = PremultipliedBitmap(pixels);
     // The content never changes once made and the resource still holds the picture: the decoded
     // copy would only take memory for as long as the program runs.
     AboutImage.Clear();
     // The picture was fine: no bitmap now means the system is short of memory or GDI objects.
     BITMAP info{};
-    if (!FormBitmap || !GetObjectW(FormBitmap.bitmap.Get(), sizeof(info), &info)) return TAboutCreateResult::Unavailable;
+    if (!bitmap || !GetObjectW(bitmap.bitmap.Get(), sizeof(info), &info)) return TAboutCreateResult::Unavailable;
     if (info.bmBitsPixel != 32) return TAboutCreateResult::WrongBitmapFormat;
+    FormBitmap = std::move(bitmap);
 
-    // Missing text still leaves a picture worth showing.
-    (void)DrawBlendedText(-1, 160, 12, FormBitmap.bitmap.Get(), L"Tonalix PC Client");
-    (void)DrawBlendedText(-1, 180, 8, FormBitmap.bitmap.Get(), VersionLine(ProgramVersion.get()));
+    // Missing text still leaves a picture worth showing. The lines' places grow with the picture,
+    // their sizes are in points.
+    (void)DrawBlendedText(-1, ui::Scale(160, dpi), 12, FormBitmap.bitmap.Get(), L"Tonalix PC Client", dpi);
+    (void)DrawBlendedText(-1, ui::Scale(180, dpi), 8, FormBitmap.bitmap.Get(), VersionLine(ProgramVersion.get()), dpi);
 
     // Every pixel is premultiplied exactly once: by the conversion, or by the text's blend.
     SIZE size{info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
@@ -105,6 +116,12 @@ TAboutCreateResult TAboutForm::FormCreate(const wchar_t* picture) {
     if (!UpdateLayeredWindow(Handle(), nullptr, nullptr, &size, source, &origin, 0, &blend, ULW_ALPHA))
         return TAboutCreateResult::Unavailable;
     return TAboutCreateResult::Created;
+}
+
+void TAboutForm::OnDpiChanged(int, const RECT& suggested) {
+    // The content is made afresh at the new scale and sized by its picture; only the place is taken.
+    if (MakeContent() != TAboutCreateResult::Created) return;
+    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TAboutForm::CenterInWorkArea() const {

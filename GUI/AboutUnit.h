@@ -54,14 +54,18 @@ protected:
     // Closing only hides the window; it lives until the program ends.
     bool CloseQuery() override;
     void OnMenuCommand(UINT id) override;
+    void OnDpiChanged(int previousDpi, const RECT& suggested) override;
 
 private:
-    [[nodiscard]] TAboutCreateResult FormCreate(const wchar_t* picture);
+    [[nodiscard]] TAboutCreateResult FormCreate();
+    // The picture with its two lines of text at the window's scale, handed to the system.
+    [[nodiscard]] TAboutCreateResult MakeContent();
     void CenterInWorkArea() const;
     bool ClientContains(int x, int y) const;
 
     ui::PngImage AboutImage;  // the picture while the window content is made; never shown
     ui::ScopedDib FormBitmap;
+    std::wstring picture_;  // the PNG resource the content is made from
     bool shownBefore_ = false;
     bool pressed_ = false;
 };

@@ -7,10 +7,13 @@
 namespace {
 
 // Bold Arial with ClearType, so the edges carry more coverage levels than plain grey smoothing.
-ui::ScopedFont CreateTextFont(int fontSize) {
-    const ui::ScopedWindowDC screen(nullptr);
+ui::ScopedFont CreateTextFont(int fontSize, int dpi) {
+    if (dpi <= 0) {
+        const ui::ScopedWindowDC screen(nullptr);
+        dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    }
     LOGFONTW font{};
-    font.lfHeight = -MulDiv(fontSize, screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96, 72);
+    font.lfHeight = -MulDiv(fontSize, dpi, 72);
     font.lfWeight = FW_BOLD;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
@@ -32,9 +35,9 @@ ui::ScopedFont CreateTextFont(int fontSize) {
 
 }  // namespace
 
-SIZE MeasureBlendedText(int fontSize, const std::wstring& text) {
+SIZE MeasureBlendedText(int fontSize, const std::wstring& text, int dpi) {
     SIZE extent{0, 0};
-    const ui::ScopedFont font = CreateTextFont(fontSize);
+    const ui::ScopedFont font = CreateTextFont(fontSize, dpi);
     const ui::ScopedMemoryDC dc;
     if (!font || !dc) return extent;
     const ui::ScopedSelect selectFont(dc, font.Get());
@@ -42,10 +45,10 @@ SIZE MeasureBlendedText(int fontSize, const std::wstring& text) {
     return extent;
 }
 
-bool DrawBlendedText(int x, int y, int fontSize, HBITMAP target, const std::wstring& text) {
+bool DrawBlendedText(int x, int y, int fontSize, HBITMAP target, const std::wstring& text, int dpi) {
     SIZE targetSize{};
     if (!Is32BitBitmap(target, targetSize)) return false;
-    const ui::ScopedFont font = CreateTextFont(fontSize);
+    const ui::ScopedFont font = CreateTextFont(fontSize, dpi);
     const ui::ScopedMemoryDC dc;
     if (!font || !dc) return false;
     const ui::ScopedSelect selectFont(dc, font.Get());

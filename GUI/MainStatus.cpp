@@ -4,6 +4,8 @@
 #include "core/FitText.h"
 #include "core/UploadProgress.h"
 #include "resources/ResourceIds.h"
+#include "ui/Dpi.h"
+#include "ui/ScaledPicture.h"
 
 namespace {
 
@@ -15,16 +17,13 @@ wchar_t DecimalSeparator() {
     return L'.';
 }
 
-ui::PngImage Picture(const wchar_t* name) {
-    ui::PngImage picture;
-    (void)picture.LoadFromResource(ui::ModuleInstance(), name);
-    return picture;
-}
+ui::PngImage Picture(const wchar_t* name, int dpi) { return ui::LoadPicture(ui::ModuleInstance(), name, dpi); }
 
 }  // namespace
 
 void TPelkoMainForm::LoadPictures() {
-    const ui::PngImage background = Picture(L"BACKGROUND");
+    const int dpi = Dpi();
+    const ui::PngImage background = Picture(L"BACKGROUND", dpi);
     BGImage.SetPicture(background);
     BGImage1.SetPicture(background);
     const struct {
@@ -36,15 +35,18 @@ void TPelkoMainForm::LoadPictures() {
         {StatusImageIndexing, L"STATUS_INDEXING"},
     };
     for (const auto& row : statusImages) {
-        row.image.SetPicture(Picture(row.resource));
-        row.image.SetVisible(false);
+        row.image.SetPicture(Picture(row.resource, dpi));
     }
-    TrayIconConnectedImage = ui::Icon::FromPng(Picture(L"TRAY_CONNECTED"));
-    TrayIconDisconnectedImage = ui::Icon::FromPng(Picture(L"TRAY_DISCONNECTED"));
-    (void)ConnectingTrayIconAnim.LoadStrip(ui::ModuleInstance(), L"ANIM_CONNECTING");
-    (void)StreamingTrayIconAnim.LoadStrip(ui::ModuleInstance(), L"ANIM_STREAMING");
-    (void)UploadingTrayIconAnim.LoadStrip(ui::ModuleInstance(), L"ANIM_UPLOADING");
-    (void)IndexingTrayIconAnim.LoadStrip(ui::ModuleInstance(), L"ANIM_INDEXING");
+    // The notification area's icons at the shell's small-icon size for the window's scale; the
+    // pictures are drawn for 16, 20, 24 and 32 pixels, the scales of 100 to 200 %.
+    const int iconSize = ui::SmallIconSize(dpi);
+    const int iconDpi = MulDiv(iconSize, ui::kDesignDpi, ui::ImageList::kFrameSize);
+    TrayIconConnectedImage = ui::Icon::FromPng(Picture(L"TRAY_CONNECTED", iconDpi));
+    TrayIconDisconnectedImage = ui::Icon::FromPng(Picture(L"TRAY_DISCONNECTED", iconDpi));
+    (void)ConnectingTrayIconAnim.LoadStrip(Picture(L"ANIM_CONNECTING", iconDpi), iconSize);
+    (void)StreamingTrayIconAnim.LoadStrip(Picture(L"ANIM_STREAMING", iconDpi), iconSize);
+    (void)UploadingTrayIconAnim.LoadStrip(Picture(L"ANIM_UPLOADING", iconDpi), iconSize);
+    (void)IndexingTrayIconAnim.LoadStrip(Picture(L"ANIM_INDEXING", iconDpi), iconSize);
 }
 
 void TPelkoMainForm::CreateTrayIcon() {

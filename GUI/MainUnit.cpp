@@ -11,6 +11,8 @@
 #include "GUI/WindowMessages.h"
 #include "GUI/Application.h"
 #include "resources/ResourceIds.h"
+#include "ui/Dpi.h"
+#include "ui/ScaledPicture.h"
 
 #include <shellapi.h>
 
@@ -23,6 +25,8 @@ namespace {
 
 constexpr int kClientWidth = 208;
 constexpr int kClientHeight = 184;
+constexpr int kUpdateFlagWidth = 27;
+constexpr int kUpdateFlagHeight = 21;
 constexpr COLORREF kEditFocusColor = RGB(255, 255, 224);
 constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 constexpr UINT_PTR kVersionCheckTimerId = 1;
@@ -72,8 +76,7 @@ private:
 
 TPelkoMainForm::TPelkoMainForm()
     : VersionCheckTimer(nullptr, kVersionCheckTimerId),
-      AnimateTimer(nullptr, kAnimateTimerId),
-      formFont_(Tahoma(-11)) {}
+      AnimateTimer(nullptr, kAnimateTimerId) {}
 
 TPelkoMainForm::~TPelkoMainForm() {
     Destroy();
@@ -85,8 +88,9 @@ bool TPelkoMainForm::Create(bool showWindow) {
     ui::WindowClass cls;
     cls.name = kMainWindowClass;
     cls.icon = LoadIconW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDI_TONALIX));
-    cls.smallIcon = static_cast<HICON>(
-        LoadImageW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDI_TONALIX), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    cls.smallIcon = static_cast<HICON>(LoadImageW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDI_TONALIX), IMAGE_ICON,
+                                                  ui::SmallIconSize(ui::SystemDpi()),
+                                                  ui::SmallIconSize(ui::SystemDpi()), LR_DEFAULTCOLOR));
     ui::CreateArgs args;
     args.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     args.exStyle = WS_EX_CONTROLPARENT;
@@ -100,7 +104,8 @@ bool TPelkoMainForm::Create(bool showWindow) {
     // The native window exists before the engine is initialised, so its first events can be posted.
     if (!CreateHandle(cls, args)) return false;
     mainMenu_.Release();  // owned by the window from now on
-    SetClientSize(kClientWidth, kClientHeight);
+    AdoptWindowDpi();
+    SetClientSize(ui::Scale(kClientWidth, Dpi()), ui::Scale(kClientHeight, Dpi()));
     VersionCheckTimer.SetOwner(Handle());
     AnimateTimer.SetOwner(Handle());
     AddTimer(&VersionCheckTimer);
@@ -124,48 +129,123 @@ void TPelkoMainForm::CreateLayout() {
     if (!LoginPanel.Create(Handle(), 0, 0, kClientWidth, kClientHeight)) return;
     if (!StatusPanel.Create(Handle(), 0, 0, kClientWidth, kClientHeight)) return;
     // Pictures first, so the labels are drawn over them.
-    BGImage.SetBounds(0, 0, kClientWidth, kClientHeight);
     BGImage.SetParent(&LoginPanel);
-    BGImage1.SetBounds(0, 0, kClientWidth, kClientHeight);
     BGImage1.SetParent(&StatusPanel);
     for (ui::Image* image : {&StatusImageConnecting, &StatusImageUploading, &StatusImageStreaming, &StatusImageIdle,
                              &StatusImageIndexing}) {
-        image->SetBounds(8, 4, 44, 44);
+        image->SetVisible(false);
         image->SetParent(&StatusPanel);
     }
-    SWUpdateImage.SetBounds(181, 0, 27, 21);
     SWUpdateImage.SetVisible(false);
     SWUpdateImage.SetCursor(IDC_HAND);
     SWUpdateImage.SetHint(L"New software version available for download. Click for details.");
     SWUpdateImage.OnClick = [this] { SWUpdateImageClick(); };
     CreateLoginPanel();
     CreateStatusPanel();
+    LayOut();
 }
 
-void TPelkoMainForm::CreateLoginPanel() {
-    const HWND panel = LoginPanel.Handle();
+void TPelkoMainForm::LayOut() {
+    // Everything on the window, at 96 dpi; placed, sized and given fonts at the window's scale.
+    const int dpi = Dpi();
+    // Fonts do not grow in exact proportion to the scale: a one-line label whose text has room
+    // to its right (fits) takes the width its text needs where that is more than the scaled one.
     struct LabelRow {
         ui::Label& label;
         int left, top, width, height;
-        const wchar_t* caption;
         ui::LabelStyle style;
+        bool fits = false;
     };
     ui::LabelStyle title{Tahoma(-13, true), CLR_INVALID, ui::TextAlign::Center};
     ui::LabelStyle message{Tahoma(-11, true), RGB(240, 0, 0), ui::TextAlign::Center};
     ui::LabelStyle caption{Tahoma(-11, true)};
     caption.autoSize = true;
     ui::LabelStyle link{Tahoma(-11), kLinkColor};
+    ui::LabelStyle status{Tahoma(-27), CLR_INVALID, ui::TextAlign::Center, ui::TextLayout::Bottom};
+    status.autoSize = true;
+    ui::LabelStyle description{Tahoma(-13, true), CLR_INVALID, ui::TextAlign::Center};
+    description.wordWrap = true;
+    ui::LabelStyle info{Tahoma(-11)};
+    info.wordWrap = true;
     const LabelRow labels[] = {
-        {LoginTitleLabel, 0, 6, 206, 16, L"Log in to Tonalix", title},
-        {LoginMessageLabel, 0, 8, 206, 18, L"", message},
-        {UsernameLabel, 8, 24, 0, 0, L"Email", caption},
-        {NewuserLabel, 8, 64, 153, 13, L"Don't have a Tonalix account?", link},
-        {PasswordLabel, 8, 80, 0, 0, L"Password", caption},
-        {LostPassLabel, 8, 120, 111, 13, L"Forgot your password?", link},
+        {LoginTitleLabel, 0, 6, 206, 16, title},
+        {LoginMessageLabel, 0, 8, 206, 18, message},
+        {UsernameLabel, 8, 24, 0, 0, caption},
+        {NewuserLabel, 8, 64, 153, 13, link, true},
+        {PasswordLabel, 8, 80, 0, 0, caption},
+        {LostPassLabel, 8, 120, 111, 13, link, true},
+        {StatusLabel, 56, 14, 74, 33, status},
+        {StatusDescriptionLabel, 0, 52, 208, 42, description},
+        {InfoLabel, 8, 100, 192, 42, info},
     };
+    struct ControlRow {
+        ui::WindowedControl& control;
+        int left, top, width, height;
+    };
+    const ControlRow controls[] = {
+        {UsernameEdit, 8, 40, 192, 21},  {PasswordEdit, 8, 96, 192, 21},   {LoginButton, 8, 148, 72, 24},
+        {MusicButton1, 128, 148, 72, 24}, {LogoutButton, 8, 148, 72, 24}, {MusicButton2, 128, 148, 72, 24},
+    };
+    struct PictureRow {
+        ui::GraphicControl& control;
+        int left, top, width, height;
+    };
+    const PictureRow pictures[] = {
+        {BGImage, 0, 0, kClientWidth, kClientHeight},
+        {BGImage1, 0, 0, kClientWidth, kClientHeight},
+        {StatusImageConnecting, 8, 4, 44, 44},
+        {StatusImageUploading, 8, 4, 44, 44},
+        {StatusImageStreaming, 8, 4, 44, 44},
+        {StatusImageIdle, 8, 4, 44, 44},
+        {StatusImageIndexing, 8, 4, 44, 44},
+        {UploadsLeftProgress, 8, 116, 192, 24},
+    };
+
+    const RECT client = ui::ScaleRect(0, 0, kClientWidth, kClientHeight, dpi);
+    for (ui::Panel* panel : {&LoginPanel, &StatusPanel}) {
+        SetWindowPos(panel->Handle(), nullptr, 0, 0, client.right, client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     for (const LabelRow& row : labels) {
-        row.label.SetBounds(row.left, row.top, row.width, row.height);
-        row.label.SetStyle(row.style);
+        const RECT r = ui::ScaleRect(row.left, row.top, row.width, row.height, dpi);
+        row.label.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        ui::LabelStyle style = row.style;
+        style.font = ui::ScaledFont(style.font, dpi);
+        style.font.underline = row.label.GetFont().Spec().underline && row.label.GetFont().Handle();
+        row.label.SetStyle(style);
+        if (row.fits && dpi != ui::kDesignDpi && row.label.TextWidth() > r.right - r.left)
+            row.label.SetBounds(r.left, r.top, row.label.TextWidth(), r.bottom - r.top);
+    }
+    formFont_.Set(ui::ScaledFont(Tahoma(-11), dpi));
+    for (const ControlRow& row : controls) {
+        const RECT r = ui::ScaleRect(row.left, row.top, row.width, row.height, dpi);
+        row.control.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        row.control.SetFont(formFont_.Handle());
+    }
+    for (const PictureRow& row : pictures) {
+        const RECT r = ui::ScaleRect(row.left, row.top, row.width, row.height, dpi);
+        row.control.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
+    // The update flag keeps to the client area's top-right corner, whatever the rounding.
+    const SIZE flag{ui::Scale(kUpdateFlagWidth, dpi), ui::Scale(kUpdateFlagHeight, dpi)};
+    SWUpdateImage.SetBounds(client.right - flag.cx, 0, flag.cx, flag.cy);
+    UploadsLeftProgress.SetCaptionFont(ui::ScaledFont(ui::FontSpec{}, dpi));
+}
+
+void TPelkoMainForm::CreateLoginPanel() {
+    const HWND panel = LoginPanel.Handle();
+    const struct {
+        ui::Label& label;
+        const wchar_t* caption;
+    } labels[] = {
+        {LoginTitleLabel, L"Log in to Tonalix"},
+        {LoginMessageLabel, L""},
+        {UsernameLabel, L"Email"},
+        {NewuserLabel, L"Don't have a Tonalix account?"},
+        {PasswordLabel, L"Password"},
+        {LostPassLabel, L"Forgot your password?"},
+    };
+    for (const auto& row : labels) {
         row.label.SetCaption(row.caption);
         row.label.SetParent(&LoginPanel);
     }
@@ -178,11 +258,11 @@ void TPelkoMainForm::CreateLoginPanel() {
     NewuserLabel.OnClick = [this] { OpenPage(L"/newuser"); };
     LostPassLabel.OnClick = [this] { OpenPage(L"/passwordreminder"); };
 
-    const HFONT font = formFont_.Handle();
-    const bool created = UsernameEdit.Create(panel, {8, 40, 192, 21, L"", 0, 0, font}) &&
-                         PasswordEdit.Create(panel, {8, 96, 192, 21, L"", 0, 0, font}) &&
-                         LoginButton.Create(panel, {8, 148, 72, 24, L"Log in", 0, 0, font}) &&
-                         MusicButton1.Create(panel, {128, 148, 72, 24, L"My Music", 0, 0, font});
+    // Placed by LayOut; created in tab order.
+    const bool created = UsernameEdit.Create(panel, {0, 0, 0, 0, L""}) &&
+                         PasswordEdit.Create(panel, {0, 0, 0, 0, L""}) &&
+                         LoginButton.Create(panel, {0, 0, 0, 0, L"Log in"}) &&
+                         MusicButton1.Create(panel, {0, 0, 0, 0, L"My Music"});
     if (!created) return;
     PasswordEdit.SetPasswordChar(L'*');
     for (ui::Edit* edit : {&UsernameEdit, &PasswordEdit}) {
@@ -199,33 +279,45 @@ void TPelkoMainForm::CreateLoginPanel() {
 
 void TPelkoMainForm::CreateStatusPanel() {
     const HWND panel = StatusPanel.Handle();
-    ui::LabelStyle status{Tahoma(-27), CLR_INVALID, ui::TextAlign::Center, ui::TextLayout::Bottom};
-    status.autoSize = true;
-    ui::LabelStyle description{Tahoma(-13, true), CLR_INVALID, ui::TextAlign::Center};
-    description.wordWrap = true;
-    ui::LabelStyle info{Tahoma(-11)};
-    info.wordWrap = true;
-    StatusLabel.SetBounds(56, 14, 74, 33);
-    StatusLabel.SetStyle(status);
-    StatusDescriptionLabel.SetBounds(0, 52, 208, 42);
-    StatusDescriptionLabel.SetStyle(description);
-    InfoLabel.SetBounds(8, 100, 192, 42);
-    InfoLabel.SetStyle(info);
     for (ui::Label* label : {&StatusLabel, &StatusDescriptionLabel, &InfoLabel}) label->SetParent(&StatusPanel);
-    UploadsLeftProgress.SetBounds(8, 116, 192, 24);
     UploadsLeftProgress.SetForeColor(RGB(158, 254, 183));
     UploadsLeftProgress.SetProgress(10);
     UploadsLeftProgress.SetText(L"UploadsLeftProgress");
     UploadsLeftProgress.SetParent(&StatusPanel);
 
-    const HFONT font = formFont_.Handle();
-    if (!LogoutButton.Create(panel, {8, 148, 72, 24, L"Log out", 0, 0, font}) ||
-        !MusicButton2.Create(panel, {128, 148, 72, 24, L"My Music", 0, 0, font}))
+    if (!LogoutButton.Create(panel, {0, 0, 0, 0, L"Log out"}) || !MusicButton2.Create(panel, {0, 0, 0, 0, L"My Music"}))
         return;
     LogoutButton.OnClick = [this] { LogoutButtonClick(); };
     MusicButton2.OnClick = [] {
         if (OptionsForm) OptionsForm->ShowModalOnPage(0);
     };
+}
+
+void TPelkoMainForm::OnDpiChanged(int, const RECT& suggested) {
+    // The suggested place, at exactly the client size the new scale gives.
+    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetClientSize(ui::Scale(kClientWidth, Dpi()), ui::Scale(kClientHeight, Dpi()));
+    LayOut();
+    // The notification area lets go of the old frames before they are replaced.
+    if (TrayIcon) TrayIcon->SetIconList(nullptr);
+    LoadPictures();
+    LoadFlagFrames();
+    if (!SWUpdateImage.Picture().Empty()) {
+        // The frame on show, at the new scale.
+        const uint32_t shown = static_cast<uint32_t>(currentAnimationFrame) + notificationImages.size() - 1;
+        SWUpdateImage.SetPicture(notificationImages[shown % notificationImages.size()]);
+    }
+    FillStatusTable();
+    UpdateStatus();
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void TPelkoMainForm::LoadFlagFrames() {
+    for (size_t i = 0; i < notificationImages.size(); ++i) {
+        const std::wstring name = L"NOTIFICATION_FRAME" + std::to_wstring(i);
+        notificationImages[i] = ui::LoadPicture(ui::ModuleInstance(), name.c_str(), Dpi());
+    }
 }
 
 void TPelkoMainForm::CreateMenus() {
@@ -248,10 +340,7 @@ void TPelkoMainForm::FormCreate() {
     DLLAPI_initPelko(&EngineCallback);
     SoftwareUpdateRequired = false;
     SoftwareUpdateAvailable = false;
-    for (size_t i = 0; i < notificationImages.size(); ++i) {
-        const std::wstring name = L"notification_frame" + std::to_wstring(i);
-        (void)notificationImages[i].LoadFromResource(ui::ModuleInstance(), name.c_str());
-    }
+    LoadFlagFrames();
     UpdateStatus();
 
     const DLLConfig* stored = DLLAPI_getConfig();

@@ -121,11 +121,15 @@ protected:
     void OnMenuCommand(UINT id) override;
     void OnActivate(bool active) override;
     void OnHandleDestroyed() override;
+    void OnDpiChanged(int previousDpi, const RECT& suggested) override;
 
 private:
     void FormCreate();
     void FormDestroy();
     void CreateLayout();
+    // Places, sizes and gives fonts to everything on the window at its scale.
+    void LayOut();
+    void LoadFlagFrames();
     void CreateLoginPanel();
     void CreateStatusPanel();
     void CreateMenus();

@@ -2,8 +2,11 @@
 #include "GUI/OptionsUnit.h"
 
 #include "resources/ResourceIds.h"
+#include "ui/Dpi.h"
+#include "ui/ScaledPicture.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace {
 
@@ -12,6 +15,8 @@ constexpr int kClientHeight = 379;
 // The smallest outer size the user can drag the dialog to.
 constexpr SIZE kMinimumWindow{342, 342};
 constexpr int kListItemHeight = 13;
+// A check box's box and the gap before its text, at 96 dpi.
+constexpr int kCheckBoxGlyph = 19;
 
 enum Anchor : unsigned { kLeft = 1, kTop = 2, kRight = 4, kBottom = 8, kAllSides = 15 };
 
@@ -60,18 +65,10 @@ ui::ControlArgs Args(int left, int top, int width, int height, const wchar_t* te
     return args;
 }
 
-ui::PngImage Picture(const wchar_t* name) {
-    ui::PngImage picture;
-    (void)picture.LoadFromResource(ui::ModuleInstance(), name);  // a missing picture leaves the button blank
-    return picture;
-}
-
 }  // namespace
 
 bool TOptionsForm::Create(HWND mainWindow) {
     mainWindow_ = mainWindow;
-    formFont.Set(Tahoma(false));
-    boldFont.Set(Tahoma(true));
 
     ui::WindowClass cls;
     cls.name = L"TOptionsForm";
@@ -85,99 +82,146 @@ bool TOptionsForm::Create(HWND mainWindow) {
     args.height = kClientHeight;
     args.parent = mainWindow;
     if (!CreateHandle(cls, args)) return false;
-    SetClientSize(kClientWidth, kClientHeight);
+    AdoptWindowDpi();
+    CreateFonts();
+    SetClientSize(ui::Scale(kClientWidth, Dpi()), ui::Scale(kClientHeight, Dpi()));
     if (!CreateLayout()) return false;
     ConnectHandlers();
     return true;
 }
 
+void TOptionsForm::CreateFonts() {
+    formFont.Set(ui::ScaledFont(Tahoma(false), Dpi()));
+    boldFont.Set(ui::ScaledFont(Tahoma(true), Dpi()));
+}
+
 bool TOptionsForm::CreateLayout() {
+    // Created in tab order; LayoutControls places everything from the table below.
     const HFONT font = formFont.Handle();
-    if (!PageControl1.Create(Handle(), Args(8, 8, 412, 336, L"", font))) return false;
+    if (!PageControl1.Create(Handle(), Args(0, 0, 0, 0, L"", font))) return false;
     FoldersTab = PageControl1.AddPage(L"My Music");
     OptionsTab = PageControl1.AddPage(L"Settings");
     if (!FoldersTab || !OptionsTab) return false;
     if (!CreateFoldersTab() || !CreateOptionsTab()) return false;
-    if (!DoneButton1.Create(Handle(), Args(264, 350, 75, 25, L"Done", font)) ||
-        !CancelButton1.Create(Handle(), Args(345, 350, 75, 25, L"Cancel", font)))
+    if (!DoneButton1.Create(Handle(), Args(0, 0, 0, 0, L"Done", font)) ||
+        !CancelButton1.Create(Handle(), Args(0, 0, 0, 0, L"Cancel", font)))
         return false;
 
-    const SIZE form{kClientWidth, kClientHeight};
-    const RECT pageRect = PageControl1.PageRect();
-    const SIZE page{pageRect.right - pageRect.left, pageRect.bottom - pageRect.top};
     const SIZE none{0, 0};
-    // The list grows with the dialog; the buttons keep to the right and the bottom. The pictures and
-    // radio buttons keep their places in the group box, whose height never changes.
-    anchored_ = {
-        {[this](const RECT& r) { PageControl1.Place(r.left, r.top, r.right - r.left, r.bottom - r.top); },
-         Rect(8, 8, 412, 336), form, kAllSides, none, Handle()},
-        {[this](const RECT& r) { Move(DoneButton1.Handle(), r); },
-         Rect(264, 350, 75, 25), form, kRight | kBottom, none, Handle()},
-        {[this](const RECT& r) { Move(CancelButton1.Handle(), r); },
-         Rect(345, 350, 75, 25), form, kRight | kBottom, none, Handle()},
-        {[this](const RECT& r) { Move(PathListBox.Handle(), r); },
-         Rect(3, 3, 348, 229), page, kAllSides, SIZE{100, 171}, FoldersTab->Handle()},
-        {[this](const RECT& r) { Move(AddPathBtn.Handle(), r); },
-         Rect(354, 3, 46, 46), page, kTop | kRight, none, FoldersTab->Handle()},
-        {[this](const RECT& r) { Move(RemovePathBtn.Handle(), r); },
-         Rect(354, 55, 47, 46), page, kTop | kRight, none, FoldersTab->Handle()},
-        {[this](const RECT& r) { Move(SourcesGroupBox.Handle(), r); },
-         Rect(3, 238, 348, 67), page, kLeft | kRight | kBottom, none, FoldersTab->Handle()},
+    const HWND form = Handle(), folders = FoldersTab->Handle(), options = OptionsTab->Handle();
+    auto move = [](const auto& control) {
+        return [&control](const RECT& r) { Move(control.Handle(), r); };
     };
+    auto set = [](ui::GraphicControl& control) {
+        return [&control](const RECT& r) { control.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top); };
+    };
+    // Every control at 96 dpi. The list grows with the dialog; the buttons keep to the right and
+    // the bottom. The pictures and radio buttons keep their places in the group box, whose height
+    // never changes. The page control comes first, so the pages have their size before the
+    // controls on them are placed.
+    layout_ = {
+        {[this](const RECT& r) { PageControl1.Place(r.left, r.top, r.right - r.left, r.bottom - r.top); },
+         Rect(8, 8, 412, 336), kAllSides, none, form},
+        {move(DoneButton1), Rect(264, 350, 75, 25), kRight | kBottom, none, form},
+        {move(CancelButton1), Rect(345, 350, 75, 25), kRight | kBottom, none, form},
+        {move(PathListBox), Rect(3, 3, 348, 229), kAllSides, SIZE{100, 171}, folders},
+        {move(AddPathBtn), Rect(354, 3, 46, 46), kTop | kRight, none, folders},
+        {move(RemovePathBtn), Rect(354, 55, 47, 46), kTop | kRight, none, folders},
+        {move(SourcesGroupBox), Rect(3, 238, 348, 67), kLeft | kRight | kBottom, none, folders},
+        {set(FolderImage), Rect(13, 23, 58, 42), kLeft | kTop, none, nullptr},
+        {set(ItunesImage), Rect(13, 16, 51, 51), kLeft | kTop, none, nullptr},
+        {move(ItunesRadioBtn), Rect(77, 43, 148, 17), kLeft | kTop, none, nullptr, &ItunesRadioBtn},
+        {move(FoldersRadioBtn), Rect(77, 20, 175, 17), kLeft | kTop, none, nullptr, &FoldersRadioBtn},
+        {move(StartupCheckbox), Rect(3, 21, 222, 17), kLeft | kTop, none, options, &StartupCheckbox},
+        {move(LoginCheckbox), Rect(3, 44, 222, 17), kLeft | kTop, none, options, &LoginCheckbox},
+        {move(BWCheckBox), Rect(3, 67, 119, 17), kLeft | kTop, none, options, &BWCheckBox},
+        {move(BWEdit), Rect(125, 65, 28, 21), kLeft | kTop, none, options, nullptr, &BWCheckBox},
+        {move(BWUpDown), Rect(153, 65, 15, 21), kLeft | kTop, none, options, nullptr, &BWCheckBox},
+        // Sized by its caption; only its corner comes from here.
+        {[this](const RECT& r) { BWLabel.SetBounds(r.left, r.top, BWLabel.Width(), BWLabel.Height()); },
+         Rect(172, 68, 0, 0), kLeft | kTop, none, options, nullptr, &BWCheckBox},
+    };
+    ApplyScale();
     return true;
 }
 
 bool TOptionsForm::CreateFoldersTab() {
     const HWND page = FoldersTab->Handle();
     const HFONT font = formFont.Handle();
-    if (!PathListBox.Create(page, Args(3, 3, 348, 229, L"", font)) ||
-        !AddPathBtn.Create(page, Args(354, 3, 46, 46, L"Add folder", font)) ||
-        !RemovePathBtn.Create(page, Args(354, 55, 47, 46, L"Remove folder", font)) ||
-        !SourcesGroupBox.Create(page, Rect(3, 238, 348, 67), L"My Music Sources", font))
+    if (!PathListBox.Create(page, Args(0, 0, 0, 0, L"", font)) ||
+        !AddPathBtn.Create(page, Args(0, 0, 0, 0, L"Add folder", font)) ||
+        !RemovePathBtn.Create(page, Args(0, 0, 0, 0, L"Remove folder", font)) ||
+        !SourcesGroupBox.Create(page, Rect(0, 0, 0, 0), L"My Music Sources", font))
         return false;
-    PathListBox.SetItemHeight(kListItemHeight);
-    AddPathBtn.SetPictures(Picture(L"OPT_ADD"), Picture(L"OPT_ADD_DISABLED"));
     AddPathBtn.SetTooltip(L"Add folder with music files to Tonalix");
-    RemovePathBtn.SetPictures(Picture(L"OPT_REMOVE"), Picture(L"OPT_REMOVE_DISABLED"));
     RemovePathBtn.SetTooltip(L"Remove selected folder from Tonalix");
-
-    FolderImage.SetBounds(13, 23, 58, 42);
-    FolderImage.SetPicture(Picture(L"OPT_FOLDER"));
-    ItunesImage.SetBounds(13, 16, 51, 51);
-    ItunesImage.SetPicture(Picture(L"OPT_MUSIC"));
     for (ui::Image* image : {&FolderImage, &ItunesImage}) {
         image->SetVisible(false);
         image->SetParent(&SourcesGroupBox);
     }
     // iTunes comes first in the tab order; the two form one group for the arrow keys.
     const HWND group = SourcesGroupBox.Handle();
-    return ItunesRadioBtn.Create(group, Args(77, 43, 148, 17, L"Use my iTunes music library", font), true) &&
-           FoldersRadioBtn.Create(group, Args(77, 20, 175, 17, L"Select my music folders manually", font), false);
+    return ItunesRadioBtn.Create(group, Args(0, 0, 0, 0, L"Use my iTunes music library", font), true) &&
+           FoldersRadioBtn.Create(group, Args(0, 0, 0, 0, L"Select my music folders manually", font), false);
 }
 
 bool TOptionsForm::CreateOptionsTab() {
     const HWND page = OptionsTab->Handle();
     const HFONT font = formFont.Handle();
-    if (!StartupCheckbox.Create(page, Args(3, 21, 222, 17, L"Start Tonalix when the computer starts", font)) ||
-        !LoginCheckbox.Create(page, Args(3, 44, 222, 17, L"Automatically login when Tonalix starts", font)) ||
-        !BWCheckBox.Create(page, Args(3, 67, 119, 17, L"Limit upload speed to ", font)))
+    if (!StartupCheckbox.Create(page, Args(0, 0, 0, 0, L"Start Tonalix when the computer starts", font)) ||
+        !LoginCheckbox.Create(page, Args(0, 0, 0, 0, L"Automatically login when Tonalix starts", font)) ||
+        !BWCheckBox.Create(page, Args(0, 0, 0, 0, L"Limit upload speed to ", font)))
         return false;
     // The spin buttons come before the edit in the tab order; both start disabled.
-    ui::ControlArgs edit = Args(125, 65, 28, 21, L"10", boldFont.Handle(), WS_DISABLED);
-    ui::ControlArgs spin = Args(153, 65, 15, 21, L"", font, WS_DISABLED);
+    ui::ControlArgs edit = Args(0, 0, 0, 0, L"10", boldFont.Handle(), WS_DISABLED);
+    ui::ControlArgs spin = Args(0, 0, 0, 0, L"", font, WS_DISABLED);
     if (!BWEdit.Create(page, edit) || !BWUpDown.Create(page, spin, BWEdit)) return false;
     SetWindowPos(BWUpDown.Handle(), BWCheckBox.Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     BWUpDown.SetRange(2, 1000);
     BWUpDown.SetPosition(10);
 
-    ui::LabelStyle label;
-    label.font = Tahoma(false);
-    label.autoSize = true;
-    BWLabel.SetBounds(172, 68, 0, 0);
-    BWLabel.SetStyle(label);
     BWLabel.SetCaption(L"KiB/s");
     BWLabel.SetParent(OptionsTab);
     return true;
+}
+
+void TOptionsForm::ApplyScale() {
+    const int dpi = Dpi();
+    const HFONT font = formFont.Handle();
+    for (ui::WindowedControl* control :
+         std::initializer_list<ui::WindowedControl*>{&PageControl1, &PathListBox, &AddPathBtn, &RemovePathBtn,
+                                                     &ItunesRadioBtn, &FoldersRadioBtn, &StartupCheckbox,
+                                                     &LoginCheckbox, &BWCheckBox, &BWUpDown, &DoneButton1,
+                                                     &CancelButton1})
+        control->SetFont(font);
+    BWEdit.SetFont(boldFont.Handle());
+    SourcesGroupBox.SetFont(font);
+    PathListBox.SetItemHeight(ui::Scale(kListItemHeight, dpi));
+    ui::LabelStyle label;
+    label.font = ui::ScaledFont(Tahoma(false), dpi);
+    label.autoSize = true;
+    BWLabel.SetStyle(label);
+
+    const HINSTANCE module = ui::ModuleInstance();
+    AddPathBtn.SetPictures(ui::LoadPicture(module, L"OPT_ADD", dpi), ui::LoadPicture(module, L"OPT_ADD_DISABLED", dpi));
+    RemovePathBtn.SetPictures(ui::LoadPicture(module, L"OPT_REMOVE", dpi),
+                              ui::LoadPicture(module, L"OPT_REMOVE_DISABLED", dpi));
+    FolderImage.SetPicture(ui::LoadPicture(module, L"OPT_FOLDER", dpi));
+    ItunesImage.SetPicture(ui::LoadPicture(module, L"OPT_MUSIC", dpi));
+    LayoutControls();
+}
+
+void TOptionsForm::OnDpiChanged(int previousDpi, const RECT& suggested) {
+    // The suggested place; the client area keeps the size the user gave it, at the new scale.
+    const SIZE client = ClientSize(Handle());
+    CreateFonts();
+    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const bool designSize = client.cx == ui::Scale(kClientWidth, previousDpi) && client.cy == ui::Scale(kClientHeight, previousDpi);
+    if (designSize) SetClientSize(ui::Scale(kClientWidth, Dpi()), ui::Scale(kClientHeight, Dpi()));
+    else SetClientSize(MulDiv(client.cx, Dpi(), previousDpi), MulDiv(client.cy, Dpi(), previousDpi));
+    // Laid out afresh even where the size did not change.
+    ApplyScale();
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TOptionsForm::ConnectHandlers() {
@@ -193,10 +237,39 @@ void TOptionsForm::ConnectHandlers() {
 }
 
 void TOptionsForm::LayoutControls() {
-    for (const Anchored& row : anchored_) {
-        const SIZE parent = ClientSize(row.parent);
-        row.place(AnchoredRect(row.design, row.anchors, parent.cx - row.designParent.cx,
-                               parent.cy - row.designParent.cy, row.minimum));
+    if (layout_.empty()) return;
+    const int dpi = Dpi();
+    // How far each parent has grown beyond its size at design, at this scale. A page is as much
+    // smaller than the page control as the tabs and the frame take.
+    const SIZE form = ClientSize(Handle());
+    const RECT pages = PageControl1.PageRect();
+    const RECT tabs = PageControl1.Bounds();
+    const SIZE pageDesign{ui::Scale(412, dpi) - ((tabs.right - tabs.left) - (pages.right - pages.left)),
+                          ui::Scale(336, dpi) - ((tabs.bottom - tabs.top) - (pages.bottom - pages.top))};
+    // How much each check box grew for its text, for the rows that follow it.
+    std::vector<std::pair<const ui::WindowedControl*, int>> widened;
+    for (const Placed& row : layout_) {
+        SIZE grown{0, 0};
+        if (row.parent == Handle()) {
+            grown = SIZE{form.cx - ui::Scale(kClientWidth, dpi), form.cy - ui::Scale(kClientHeight, dpi)};
+        } else if (row.parent) {
+            const SIZE page = ClientSize(row.parent);
+            grown = SIZE{page.cx - pageDesign.cx, page.cy - pageDesign.cy};
+        }
+        const RECT design = ui::ScaleRect(row.design.left, row.design.top, row.design.right - row.design.left,
+                                          row.design.bottom - row.design.top, dpi);
+        const SIZE minimum{ui::Scale(row.minimum.cx, dpi), ui::Scale(row.minimum.cy, dpi)};
+        RECT placed = AnchoredRect(design, row.anchors, grown.cx, grown.cy, minimum);
+        for (const auto& [control, extra] : widened) {
+            if (control == row.follows) OffsetRect(&placed, extra, 0);
+        }
+        if (row.fitText && dpi != ui::kDesignDpi) {
+            const int needed = row.fitText->TextWidth() + ui::Scale(kCheckBoxGlyph, dpi);
+            const int extra = std::max(0, needed - static_cast<int>(placed.right - placed.left));
+            placed.right += extra;
+            widened.emplace_back(row.fitText, extra);
+        }
+        row.place(placed);
     }
 }
 
@@ -219,7 +292,8 @@ LRESULT TOptionsForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         }
         return ui::Form::HandleMessage(message, wParam, lParam);
     case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{kMinimumWindow.cx, kMinimumWindow.cy};
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize =
+            POINT{ui::Scale(kMinimumWindow.cx, Dpi()), ui::Scale(kMinimumWindow.cy, Dpi())};
         return 0;
     default:
         return ui::Form::HandleMessage(message, wParam, lParam);

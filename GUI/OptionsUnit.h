@@ -82,16 +82,22 @@ protected:
     // The close box cancels; the window is only hidden, never destroyed, until program end.
     bool CloseQuery() override;
     void OnHandleDestroyed() override;
+    void OnDpiChanged(int previousDpi, const RECT& suggested) override;
 
 private:
-    // A control that keeps its distance to the named sides of its parent as the dialog resizes.
-    struct Anchored {
+    // A control's place at 96 dpi: it keeps its distance to the named sides of its parent (the
+    // dialog or a page; none for controls in the group box, which never changes its height) as
+    // the dialog resizes.
+    struct Placed {
         std::function<void(const RECT&)> place;
         RECT design;
-        SIZE designParent;
         unsigned anchors;
         SIZE minimum;
         HWND parent;
+        // A check box whose text is wider than the scaled width takes the room it needs (fonts do
+        // not grow in exact proportion to the scale); a row that follows it moves along.
+        const ui::WindowedControl* fitText = nullptr;
+        const ui::WindowedControl* follows = nullptr;
     };
 
     [[nodiscard]] bool CreateLayout();
@@ -99,6 +105,9 @@ private:
     [[nodiscard]] bool CreateOptionsTab();
     void ConnectHandlers();
     void LayoutControls();
+    void CreateFonts();
+    // Fonts, pictures and places for the dialog's scale.
+    void ApplyScale();
     void CenterOnScreen();
     void UpdateSourceTabStop();
     void RunModalLoop();
@@ -108,7 +117,7 @@ private:
     bool modal_ = false;
     // The control that had the focus when the dialog was last deactivated.
     HWND savedFocus_ = nullptr;
-    std::vector<Anchored> anchored_;
+    std::vector<Placed> layout_;
 };
 
 extern std::unique_ptr<TOptionsForm> OptionsForm;

@@ -128,6 +128,11 @@ void TTextGauge::SetBackColor(COLORREF color) {
     Repaint();
 }
 
+void TTextGauge::SetCaptionFont(const ui::FontSpec& spec) {
+    captionFont_.Set(spec);
+    Invalidate();
+}
+
 RECT TTextGauge::PaintRect() const {
     RECT rect{0, 0, Width(), Height()};
     if (FBorderStyle == TBorderStyle::Single) InflateRect(&rect, -1, -1);

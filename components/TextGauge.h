@@ -70,6 +70,10 @@ public:
     COLORREF BackColor() const { return FBackColor; }
     void SetBackColor(COLORREF color);
 
+    // The caption's font: the layer's default font, at the scale the gauge is shown at.
+    void SetCaptionFont(const ui::FontSpec& spec);
+    HFONT CaptionFont() const { return captionFont_.Handle(); }
+
     // How many times the gauge has really been painted.
     uint32_t PaintCount() const { return paintCount_; }
 

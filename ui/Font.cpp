@@ -1,6 +1,13 @@
 #include "ui/Font.h"
 
+#include "ui/Dpi.h"
+
 namespace ui {
+
+FontSpec ScaledFont(FontSpec spec, int dpi) {
+    spec.height = Scale(spec.height, dpi);
+    return spec;
+}
 
 void Font::Set(const FontSpec& spec) {
     LOGFONTW lf{};

@@ -15,6 +15,9 @@ struct FontSpec {
     bool cleartype = false;
 };
 
+// `spec` with its height, given at 96 dpi, at `dpi`.
+FontSpec ScaledFont(FontSpec spec, int dpi);
+
 class Font {
 public:
     Font() = default;

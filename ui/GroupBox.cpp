@@ -31,6 +31,11 @@ bool GroupBox::Create(HWND parent, const RECT& bounds, const std::wstring& capti
     return true;
 }
 
+void GroupBox::SetFont(HFONT font) {
+    frame_.font = font;
+    frame_.Invalidate();
+}
+
 LRESULT GroupBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SIZE) frame_.SetBounds(0, 0, LOWORD(lParam), HIWORD(lParam));
     return Container::HandleMessage(message, wParam, lParam);

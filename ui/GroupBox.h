@@ -13,6 +13,8 @@ class GroupBox : public Container {
 public:
     GroupBox();
     [[nodiscard]] bool Create(HWND parent, const RECT& bounds, const std::wstring& caption, HFONT font);
+    // The caption's font; the box does not own it.
+    void SetFont(HFONT font);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

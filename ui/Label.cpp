@@ -42,6 +42,15 @@ void Label::AdjustSize() {
     SetBounds(b.left, b.top, rc.right - rc.left, rc.bottom - rc.top);
 }
 
+int Label::TextWidth() const {
+    if (caption_.empty()) return 0;
+    ScopedWindowDC screen(nullptr);
+    ScopedSelect font(screen, font_.Handle());
+    RECT rc{0, 0, 0, 0};
+    DrawTextW(screen, caption_.c_str(), -1, &rc, DT_NOPREFIX | DT_SINGLELINE | DT_CALCRECT);
+    return rc.right - rc.left;
+}
+
 void Label::Paint(HDC dc) {
     RECT rc{0, 0, Width(), Height()};
     ScopedSelect font(dc, font_.Handle());

@@ -28,6 +28,8 @@ public:
     void SetUnderline(bool underline);
     Font& GetFont() { return font_; }
     HFONT FontHandle() const { return font_.Handle(); }
+    // How wide the caption is on one line in the label's font, in pixels.
+    int TextWidth() const;
 
     void Paint(HDC dc) override;
 

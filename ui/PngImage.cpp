@@ -42,6 +42,17 @@ bool PngImage::LoadFromMemory(const void* data, size_t size) {
     return true;
 }
 
+void PngImage::SetPixels(core::RgbaImage&& pixels) {
+    error_.clear();
+    if (pixels.rgba.empty()) {
+        picture_.reset();
+        return;
+    }
+    auto decoded = std::make_shared<Decoded>();
+    decoded->pixels = std::move(pixels);
+    picture_ = std::move(decoded);
+}
+
 void PngImage::Assign(const PngImage& other) {
     if (this == &other) return;
     picture_ = other.picture_;

@@ -22,6 +22,8 @@ public:
     // On failure the picture keeps what it held and Error() says why.
     [[nodiscard]] bool LoadFromResource(HINSTANCE module, const wchar_t* name);
     [[nodiscard]] bool LoadFromMemory(const void* data, size_t size);
+    // Takes decoded pixels (an empty picture empties this one).
+    void SetPixels(core::RgbaImage&& pixels);
 
     // Becomes a copy of `other` (an empty `other` empties this picture).
     void Assign(const PngImage& other);

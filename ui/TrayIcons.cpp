@@ -37,11 +37,11 @@ Icon Icon::FromResource(HINSTANCE module, const wchar_t* name) {
     return picture.LoadFromResource(module, name) ? FromPng(picture) : Icon();
 }
 
-bool ImageList::LoadStrip(const PngImage& strip) {
+bool ImageList::LoadStrip(const PngImage& strip, int frameSize) {
     const int width = strip.Width(), height = strip.Height();
-    if (strip.Empty() || height != kFrameSize || width % kFrameSize != 0) return false;
-    const int count = width / kFrameSize;
-    UniqueHandle<HIMAGELIST, ImageListTraits> list(ImageList_Create(kFrameSize, kFrameSize, ILC_COLOR32, count, 0));
+    if (strip.Empty() || frameSize <= 0 || height != frameSize || width % frameSize != 0) return false;
+    const int count = width / height;
+    UniqueHandle<HIMAGELIST, ImageListTraits> list(ImageList_Create(height, height, ILC_COLOR32, count, 0));
     if (!list) return false;
 
     // The whole strip in one 32-bit picture with straight alpha, cut into frames by the list: far
@@ -63,6 +63,12 @@ bool ImageList::LoadStrip(HINSTANCE module, const wchar_t* name) {
 }
 
 int ImageList::Count() const { return list_ ? ImageList_GetImageCount(list_) : 0; }
+
+int ImageList::FrameSize() const {
+    int width = 0, height = 0;
+    if (!list_ || !ImageList_GetIconSize(list_, &width, &height)) return 0;
+    return height;
+}
 
 Icon ImageList::GetIcon(int index) const {
     if (index < 0 || index >= Count()) return Icon();

@@ -36,17 +36,20 @@ struct ImageListTraits { static void Close(HIMAGELIST h) { ImageList_Destroy(h);
 // An owned 32-bit image list of square frames.
 class ImageList {
 public:
+    // The frames' size at 96 dpi.
     static constexpr int kFrameSize = 16;
 
     ImageList() = default;
 
-    // Cuts a horizontal strip of kFrameSize x kFrameSize frames; the strip's width must be a
-    // whole number of frames and its height one frame. On failure the list stays as it was.
-    [[nodiscard]] bool LoadStrip(const PngImage& strip);
+    // Cuts a horizontal strip of frameSize x frameSize frames; the strip's width must be a whole
+    // number of frames and its height one frame. On failure the list stays as it was.
+    [[nodiscard]] bool LoadStrip(const PngImage& strip, int frameSize = kFrameSize);
     // The same from the RT_RCDATA resource `name` of `module`.
     [[nodiscard]] bool LoadStrip(HINSTANCE module, const wchar_t* name);
 
     int Count() const;
+    // The frames' width and height; 0 when empty.
+    int FrameSize() const;
     // A new icon of frame `index`; empty when out of range.
     Icon GetIcon(int index) const;
     HIMAGELIST Handle() const { return list_.Get(); }

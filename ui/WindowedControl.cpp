@@ -1,5 +1,6 @@
 #include "ui/WindowedControl.h"
 
+#include "ui/GdiHandles.h"
 #include "ui/Window.h"
 
 #include <commctrl.h>
@@ -61,6 +62,16 @@ std::wstring WindowedControl::Text() const {
     const int copied = GetWindowTextW(hwnd_, text.data(), length + 1);
     text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
     return text;
+}
+
+int WindowedControl::TextWidth() const {
+    const std::wstring text = Text();
+    const ScopedWindowDC dc(hwnd_);
+    if (!dc || text.empty()) return 0;
+    const ScopedSelect font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
 }
 
 void WindowedControl::SetBounds(int left, int top, int width, int height) const {

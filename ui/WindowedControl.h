@@ -30,6 +30,8 @@ public:
 
     void SetText(const std::wstring& text) const { SetWindowTextW(hwnd_, text.c_str()); }
     std::wstring Text() const;
+    // How wide the text is in the control's font, in pixels.
+    int TextWidth() const;
     void SetEnabled(bool enabled) const { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
     bool Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
     void SetVisible(bool visible) const { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }

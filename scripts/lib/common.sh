@@ -90,12 +90,37 @@ REG
     touch "$WINEPREFIX/.tonalix-ready"
 }
 
+# Display scales the display-scale tests run at, each in a prefix of its own made from the main
+# one (whose server shows its windows on the main screen).
+DPI_SCALES=(96 120 144 192)
+
+dpi_prefix() { printf '%s/wineprefix-%s' "$BUILD_DIR" "$1"; }
+
+ensure_dpi_prefixes() {
+    wine_env
+    local main=$WINEPREFIX dpi prefix
+    for dpi in "${DPI_SCALES[@]}"; do
+        prefix=$(dpi_prefix "$dpi")
+        [ "$prefix/.tonalix-ready" -nt "$main/.tonalix-ready" ] && continue
+        log "creating Wine prefix $prefix ($dpi dpi)"
+        rm -rf "$prefix"
+        cp -a "$main" "$prefix"
+        rm -f "$prefix/.tonalix-ready"
+        WINEPREFIX=$prefix DISPLAY= wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+            /d "$dpi" /f >/dev/null 2>&1 || true
+        WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+        WINEPREFIX=$prefix wineserver -w >/dev/null 2>&1 || true
+        touch "$prefix/.tonalix-ready"
+    done
+}
+
 XVFB_PID=
+# Starts a private Xvfb (1024x768 unless a size is given) and points DISPLAY at it.
 start_xvfb() {
-    local n
+    local n size=${1:-1024x768}
     for n in $(seq 90 140); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
         XVFB_PID=$!
         local i
         for i in $(seq 1 50); do
@@ -121,13 +146,37 @@ start_wineserver() {
     wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
+# The display-scale tests run on a screen of their own, as large as a 200 % monitor needs, so no
+# window is cut to the screen's size (TONALIX_DPI_DISPLAY); each prefix keeps a server running.
+DPI_XVFB_PID=
+start_dpi_display() {
+    local display=$DISPLAY pid=$XVFB_PID
+    start_xvfb 2560x1600
+    export TONALIX_DPI_DISPLAY=$DISPLAY
+    DPI_XVFB_PID=$XVFB_PID
+    export DISPLAY=$display
+    XVFB_PID=$pid
+    local dpi
+    for dpi in "${DPI_SCALES[@]}"; do
+        [ -d "$(dpi_prefix "$dpi")" ] || continue
+        WINEPREFIX=$(dpi_prefix "$dpi") wineserver -p >/dev/null 2>&1 || true
+        WINEPREFIX=$(dpi_prefix "$dpi") DISPLAY=$TONALIX_DPI_DISPLAY wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+    done
+}
+
 stop_wine() {
     wine_env
     wineboot -e >/dev/null 2>&1 || true
     wineserver -k >/dev/null 2>&1 || true
+    local dpi
+    for dpi in "${DPI_SCALES[@]}"; do
+        [ -d "$(dpi_prefix "$dpi")" ] || continue
+        WINEPREFIX=$(dpi_prefix "$dpi") wineserver -k >/dev/null 2>&1 || true
+    done
 }
 
 cleanup() {
     stop_wine
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+    [ -n "$DPI_XVFB_PID" ] && kill "$DPI_XVFB_PID" 2>/dev/null || true
 }

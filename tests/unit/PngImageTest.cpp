@@ -199,14 +199,16 @@ struct GroupIconEntry {
 };
 #pragma pack(pop)
 
-TEST(ProgramIcon, HoldsFourSizesWithAlpha) {
+// The small icon at 100 to 200 % (16, 20, 24, 32), the large one at 100 to 200 % (32, 40, 48, 64)
+// and 256 for the largest views.
+TEST(ProgramIcon, HoldsEverySizeFrom16To256WithAlpha) {
     HRSRC info = FindResourceW(Program(), MAKEINTRESOURCEW(IDI_TONALIX), RT_GROUP_ICON);
     ASSERT_NE(info, nullptr);
     const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(Program(), info)));
     ASSERT_NE(data, nullptr);
     WORD count = 0;
     std::memcpy(&count, data + 4, 2);
-    ASSERT_EQ(count, 4);
+    ASSERT_EQ(count, 8);
     std::vector<int> sizes;
     for (int i = 0; i < count; ++i) {
         GroupIconEntry entry;
@@ -214,8 +216,8 @@ TEST(ProgramIcon, HoldsFourSizesWithAlpha) {
         sizes.push_back(entry.width ? entry.width : 256);
         EXPECT_EQ(entry.bitCount, 32);
     }
-    EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48, 256}));
-    for (int size : {16, 32, 48, 256}) {
+    EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
+    for (int size : {16, 20, 24, 32, 40, 48, 64, 256}) {
         ui::ScopedIcon icon(static_cast<HICON>(
             LoadImageW(Program(), MAKEINTRESOURCEW(IDI_TONALIX), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
         EXPECT_TRUE(icon) << size;
