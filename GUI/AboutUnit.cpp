@@ -55,6 +55,10 @@ bool TAboutForm::Create(HWND mainWindow) {
     return false;
 }
 
+std::vector<TAboutForm::TextLine> TAboutForm::TextLines() {
+    return {{160, 12, L"Tonalix PC Client"}, {180, 8, VersionLine(ProgramVersion.get())}};
+}
+
 bool TAboutForm::FormCreate() {
     const LONG exStyle = GetWindowLongW(Handle(), GWL_EXSTYLE);
     if (!(exStyle & WS_EX_LAYERED)) SetWindowLongW(Handle(), GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
@@ -70,8 +74,8 @@ bool TAboutForm::FormCreate() {
         return false;
 
     // Missing text still leaves a picture worth showing.
-    (void)DrawBlendedText(-1, 160, 12, FormBitmap.bitmap.Get(), L"Tonalix PC Client");
-    (void)DrawBlendedText(-1, 180, 8, FormBitmap.bitmap.Get(), VersionLine(ProgramVersion.get()));
+    for (const TextLine& line : TextLines())
+        (void)DrawBlendedText(-1, line.top, line.fontSize, FormBitmap.bitmap.Get(), line.text);
 
     // Every pixel is premultiplied exactly once: by the conversion, or by the text's blend.
     SIZE size{info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};

@@ -245,6 +245,7 @@ void TPelkoMainForm::FormCreate() {
     engineMessageQueue = std::make_unique<TMessageQueue>();
     core::ResetState(pelkoState);
     FillStatusTable();
+    SetUpAccessibility();
     DLLAPI_initPelko(&EngineCallback);
     SoftwareUpdateRequired = false;
     SoftwareUpdateAvailable = false;
@@ -346,6 +347,10 @@ void TPelkoMainForm::ShowMainWindow() {
 
 void TPelkoMainForm::OpenPage(const wchar_t* path) {
     const std::wstring address = std::wstring(kServiceWebSite) + path;
+    if (ShellOpen) {
+        ShellOpen(address);
+        return;
+    }
     ShellExecuteW(Handle(), L"open", address.c_str(), nullptr, nullptr, SW_SHOW);
 }
 

@@ -18,6 +18,7 @@
 #include "ui/TrayIcons.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -60,6 +61,8 @@ public:
     void SWUpdateImageClick();
     void TrayIconSWUpdateBalloonHintClick();
     void OpenPage(const wchar_t* path);
+    // Stands in for the shell's "open" of a page address when set (tests); unset, the shell opens it.
+    std::function<void(const std::wstring& address)> ShellOpen;
 
     // Handles whatever waits in the engine queue (the WM_ENGINE_EVENT handler).
     void WMEngineEvent();
@@ -129,6 +132,8 @@ private:
     void CreateTrayIcon();
     void LoadPictures();
     void FillStatusTable();
+    // Names, roles and tab stops for screen readers and the keyboard (GUI/MainAccessibility.cpp).
+    void SetUpAccessibility();
     void StartEngine();
 
     // What the events applied since the last refresh have left to present.

@@ -3,6 +3,8 @@
 
 #include "resources/ResourceIds.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 
 namespace {
@@ -130,21 +132,26 @@ bool TOptionsForm::CreateLayout() {
 bool TOptionsForm::CreateFoldersTab() {
     const HWND page = FoldersTab->Handle();
     const HFONT font = formFont.Handle();
+    // A picture button's caption is never drawn: it is what screen readers say, the tooltip's words.
+    const wchar_t* addTip = L"Add folder with music files to Tonalix";
+    const wchar_t* removeTip = L"Remove selected folder from Tonalix";
     if (!PathListBox.Create(page, Args(3, 3, 348, 229, L"", font)) ||
-        !AddPathBtn.Create(page, Args(354, 3, 46, 46, L"Add folder", font)) ||
-        !RemovePathBtn.Create(page, Args(354, 55, 47, 46, L"Remove folder", font)) ||
+        !AddPathBtn.Create(page, Args(354, 3, 46, 46, addTip, font)) ||
+        !RemovePathBtn.Create(page, Args(354, 55, 47, 46, removeTip, font)) ||
         !SourcesGroupBox.Create(page, Rect(3, 238, 348, 67), L"My Music Sources", font))
         return false;
     PathListBox.SetItemHeight(kListItemHeight);
     AddPathBtn.SetPictures(Picture(L"OPT_ADD"), Picture(L"OPT_ADD_DISABLED"));
-    AddPathBtn.SetTooltip(L"Add folder with music files to Tonalix");
+    AddPathBtn.SetTooltip(addTip);
     RemovePathBtn.SetPictures(Picture(L"OPT_REMOVE"), Picture(L"OPT_REMOVE_DISABLED"));
-    RemovePathBtn.SetTooltip(L"Remove selected folder from Tonalix");
+    RemovePathBtn.SetTooltip(removeTip);
 
     FolderImage.SetBounds(13, 23, 58, 42);
     FolderImage.SetPicture(Picture(L"OPT_FOLDER"));
     ItunesImage.SetBounds(13, 16, 51, 51);
     ItunesImage.SetPicture(Picture(L"OPT_MUSIC"));
+    FolderImage.SetAccessible(ROLE_SYSTEM_GRAPHIC, L"Music folders");
+    ItunesImage.SetAccessible(ROLE_SYSTEM_GRAPHIC, L"iTunes music library");
     for (ui::Image* image : {&FolderImage, &ItunesImage}) {
         image->SetVisible(false);
         image->SetParent(&SourcesGroupBox);
@@ -177,6 +184,9 @@ bool TOptionsForm::CreateOptionsTab() {
     BWLabel.SetStyle(label);
     BWLabel.SetCaption(L"KiB/s");
     BWLabel.SetParent(OptionsTab);
+    // The unit is drawn, not a window: the edit box carries it as its name.
+    BWLabel.SetAccessible(0);
+    BWEdit.SetAccessibleName(BWLabel.Caption());
     return true;
 }
 

@@ -19,6 +19,11 @@ void Form::SetClientSize(int width, int height) const {
     }
 }
 
+void Form::RepaintAll() const {
+    // High contrast on or off changes every colour and picture: everything paints afresh.
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 void Form::BringToForeground() const {
     if (!Handle()) return;
     SetForegroundWindow(Handle());
@@ -42,6 +47,12 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_ACTIVATE:
         OnActivate(LOWORD(wParam) != WA_INACTIVE);
+        break;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETHIGHCONTRAST) RepaintAll();
+        break;
+    case WM_SYSCOLORCHANGE:
+        RepaintAll();
         break;
     default:
         break;

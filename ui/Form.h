@@ -15,6 +15,7 @@ public:
     // Sets the outer size so that the client area below the menu bar is exactly width x height.
     void SetClientSize(int width, int height) const;
     void BringToForeground() const;
+    void RepaintAll() const;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -13,6 +13,7 @@ class GroupBox : public Container {
 public:
     GroupBox();
     [[nodiscard]] bool Create(HWND parent, const RECT& bounds, const std::wstring& caption, HFONT font);
+    long AccessibleRole() const override;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
