@@ -377,7 +377,14 @@ private:
         if (!source) return RPC_E_DISCONNECTED;
         long id = 0;
         if (!ChildId(child, id)) return E_INVALIDARG;
-        if (id == CHILDID_SELF) return S_OK;
+        if (id == CHILDID_SELF) {
+            AccessibleItem self;
+            if (source->SelfItem(self)) {
+                items.assign(1, std::move(self));
+                item = &items.front();
+            }
+            return S_OK;
+        }
         items = source->AccessibleItems();
         if (id < 1 || id > static_cast<long>(items.size())) return E_INVALIDARG;
         item = &items[static_cast<size_t>(id - 1)];

@@ -18,6 +18,9 @@ public:
     virtual std::vector<AccessibleItem> AccessibleItems() const = 0;
     virtual long AccessibleRole() const = 0;
     virtual std::wstring AccessibleName() const = 0;
+    // A window that stands for one element (a windowless control's focus holder) answers for
+    // itself with that element: true and `item` filled.
+    virtual bool SelfItem(AccessibleItem& item) const { return false; }
 };
 
 // The WM_GETOBJECT result for `hwnd`, whose source is found through `find` at each call.

@@ -79,15 +79,7 @@ void Container::PaintContent(HDC dc, const RECT& area) {
     }
 }
 
-const Container* Container::FromHandle(HWND hwnd) {
-    DWORD process = 0;
-    if (!hwnd || !GetWindowThreadProcessId(hwnd, &process) || process != GetCurrentProcessId()) return nullptr;
-    // Every window of this process with the trampoline keeps its object in GWLP_USERDATA.
-    WNDPROC proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
-    if (!proc) return nullptr;
-    auto* window = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    return window && window->Handle() == hwnd ? dynamic_cast<const Container*>(window) : nullptr;
-}
+const Container* Container::FromHandle(HWND hwnd) { return dynamic_cast<const Container*>(Window::FromHandle(hwnd)); }
 
 long Container::AccessibleRole() const { return ROLE_SYSTEM_CLIENT; }
 

@@ -38,6 +38,8 @@ public:
     std::vector<AccessibleItem> AccessibleItems() const override;
     long AccessibleRole() const override;
     std::wstring AccessibleName() const override { return Text(); }
+    // The element a windowless control placed here stands for.
+    AccessibleItem ItemFor(GraphicControl& control) const;
     // Raises `event` for the element of `control`.
     void NotifyAccessible(const GraphicControl* control, DWORD event) const;
     // The container a window of this process belongs to, if it is one.
@@ -57,7 +59,6 @@ private:
     void SetHovered(GraphicControl* control);
     void UpdateTooltip();
     static WindowedControl* FromChild(HWND child);
-    AccessibleItem ItemFor(GraphicControl& control) const;
     static const AccessibleSource* Source(HWND hwnd) { return FromHandle(hwnd); }
 
     std::vector<GraphicControl*> controls_;  // bottom first

@@ -50,10 +50,22 @@ void FocusHolder::Focus() const {
     if (Handle()) SetFocus(Handle());
 }
 
-void FocusHolder::OnFocusChange(bool focused) {
-    control_.Invalidate();
-    if (focused) control_.NotifyAccessible(EVENT_OBJECT_FOCUS);
+void FocusHolder::OnFocusChange(bool) { control_.Invalidate(); }
+
+long FocusHolder::AccessibleRole() const { return control_.AccessibleRole(); }
+
+std::wstring FocusHolder::AccessibleName() const { return control_.AccessibleName(); }
+
+bool FocusHolder::SelfItem(AccessibleItem& item) const {
+    Container* parent = control_.Parent();
+    if (!parent) return false;
+    item = parent->ItemFor(control_);
+    return true;
 }
+
+namespace {
+const AccessibleSource* HolderSource(HWND hwnd) { return dynamic_cast<const FocusHolder*>(Window::FromHandle(hwnd)); }
+}  // namespace
 
 UINT FocusHolder::OnGetDlgCode(const MSG* message) const {
     // Enter must reach the holder rather than press the dialog's default button; Tab and the
@@ -84,6 +96,9 @@ LRESULT FocusHolder::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_NCHITTEST:
         return HTTRANSPARENT;
+    case WM_GETOBJECT:
+        if (const LRESULT object = AnswerGetObject(Handle(), wParam, lParam, &HolderSource)) return object;
+        return DefaultHandling(message, wParam, lParam);
     default:
         return DefaultHandling(message, wParam, lParam);
     }

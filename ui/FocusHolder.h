@@ -3,13 +3,14 @@
 // container draws the focus rectangle. The mouse never meets it.
 #pragma once
 
+#include "ui/AccessibleObject.h"
 #include "ui/Window.h"
 
 namespace ui {
 
 class GraphicControl;
 
-class FocusHolder : public Window {
+class FocusHolder : public Window, public AccessibleSource {
 public:
     explicit FocusHolder(GraphicControl& control) : control_(control) {}
 
@@ -21,6 +22,13 @@ public:
 
     // True for the holder windows, which screen readers learn about through their controls.
     static bool Is(HWND hwnd);
+
+    // The system reports the focus on the holder window: asked about it, the holder answers as
+    // the control's element.
+    std::vector<AccessibleItem> AccessibleItems() const override { return {}; }
+    long AccessibleRole() const override;
+    std::wstring AccessibleName() const override;
+    bool SelfItem(AccessibleItem& item) const override;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
