@@ -103,3 +103,55 @@ TEST(ScreenReaderTest, AnotherProcessReadsTheLoginPanelAndTheLibraryLoadsOnlyThe
     PostMessageW(window, WM_USER + 99, 0, 0);
     EXPECT_EQ(run.WaitForExit(), 0);
 }
+
+TEST(ScreenReaderTest, AnotherProcessReadsTheOptionsDialogAndTheAboutWindow) {
+    ComApartment com;
+    ScratchFolder scratch;
+    ProgramRun run(scratch, L"reader-windows");
+    WriteStoredConfig(run.ConfigPath(), StoredConfig{});
+    ASSERT_TRUE(run.Start());
+    const HWND window = run.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(run.WaitForCall("startPelko"));
+
+    // Finds a top-level window of the program by its class, waiting for it to be shown.
+    const auto shown = [&](const wchar_t* className) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 5000; Sleep(20)) {
+            for (HWND w = FindWindowExW(nullptr, nullptr, className, nullptr); w;
+                 w = FindWindowExW(nullptr, w, className, nullptr)) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(w, &pid);
+                if (pid == run.ProcessId() && IsShown(w)) return w;
+            }
+        }
+        return HWND{};
+    };
+
+    PostMessageW(window, WM_COMMAND, 204, 0);  // Help > About Tonalix
+    const HWND about = shown(L"TAboutForm");
+    ASSERT_NE(about, nullptr);
+    AccessibleNode aboutTree;
+    ASSERT_TRUE(ReadAccessibleTree(about, aboutTree));
+    PrintAccessibleTree("About, read from another process", aboutTree);
+    EXPECT_EQ(VisibleChildren(aboutTree),
+              (std::vector<std::wstring>{aboutTree.children.at(0).roleText + L": Tonalix PC Client",
+                                         aboutTree.children.at(0).roleText + L": version 1.0.5233"}));
+    EXPECT_EQ(aboutTree.children.at(0).role, ROLE_SYSTEM_STATICTEXT);
+
+    PostMessageW(window, WM_COMMAND, 200, 0);  // File > Options... (Settings)
+    const HWND options = shown(L"TOptionsForm");
+    ASSERT_NE(options, nullptr);
+    AccessibleNode optionsTree;
+    ASSERT_TRUE(ReadAccessibleTree(options, optionsTree, 6));
+    PrintAccessibleTree("options, read from another process", optionsTree);
+    const AccessibleNode* speed = optionsTree.Find(L"KiB/s");
+    ASSERT_NE(speed, nullptr);
+    EXPECT_EQ(speed->role, ROLE_SYSTEM_TEXT);
+    EXPECT_NE(optionsTree.Find(L"Add folder with music files to Tonalix"), nullptr);
+    EXPECT_NE(optionsTree.Find(L"Music folders"), nullptr);
+    PostMessageW(options, WM_CLOSE, 0, 0);
+
+    for (DWORD start = GetTickCount(); IsShown(options) && GetTickCount() - start < 5000;) Sleep(20);
+    PostMessageW(window, WM_USER + 99, 0, 0);
+    EXPECT_EQ(run.WaitForExit(), 0);
+}
