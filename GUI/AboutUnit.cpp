@@ -74,6 +74,10 @@ TAboutCreateResult TAboutForm::Create(HWND mainWindow, const wchar_t* picture) {
     return result;
 }
 
+std::vector<TAboutForm::TextLine> TAboutForm::TextLines() {
+    return {{160, 12, L"Tonalix PC Client"}, {180, 8, VersionLine(ProgramVersion.get())}};
+}
+
 TAboutCreateResult TAboutForm::FormCreate() {
     const LONG exStyle = GetWindowLongW(Handle(), GWL_EXSTYLE);
     if (!(exStyle & WS_EX_LAYERED)) SetWindowLongW(Handle(), GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
@@ -102,8 +106,8 @@ TAboutCreateResult TAboutForm::MakeContent() {
 
     // Missing text still leaves a picture worth showing. The lines' places grow with the picture,
     // their sizes are in points.
-    (void)DrawBlendedText(-1, ui::Scale(160, dpi), 12, FormBitmap.bitmap.Get(), L"Tonalix PC Client", dpi);
-    (void)DrawBlendedText(-1, ui::Scale(180, dpi), 8, FormBitmap.bitmap.Get(), VersionLine(ProgramVersion.get()), dpi);
+    for (const TextLine& line : TextLines())
+        (void)DrawBlendedText(-1, ui::Scale(line.top, dpi), line.fontSize, FormBitmap.bitmap.Get(), line.text, dpi);
 
     // Every pixel is premultiplied exactly once: by the conversion, or by the text's blend.
     SIZE size{info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TVersionInfo;
 
@@ -45,6 +46,17 @@ public:
 
     // "version " and major.minor.revision of `version` (0.0.0 without one).
     static std::wstring VersionLine(const TVersionInfo* version);
+
+    // A line of text drawn into the picture, centred across it with its top at `top`.
+    struct TextLine {
+        int top;
+        int fontSize;  // points
+        std::wstring text;
+    };
+    static std::vector<TextLine> TextLines();
+
+    // The two lines, for screen readers (GUI/AboutAccessibility.cpp).
+    std::vector<ui::AccessibleItem> AccessibleItems() const override;
 
     // Plays a WAVE resource of `module`; PlaySoundW unless a test replaces it.
     std::function<void(const wchar_t* name, HMODULE module, DWORD flags)> SoundPlayer;

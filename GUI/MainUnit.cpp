@@ -337,6 +337,7 @@ void TPelkoMainForm::FormCreate() {
     engineMessageQueue = std::make_unique<TMessageQueue>();
     core::ResetState(pelkoState);
     FillStatusTable();
+    SetUpAccessibility();
     DLLAPI_initPelko(&EngineCallback);
     SoftwareUpdateRequired = false;
     SoftwareUpdateAvailable = false;

@@ -136,6 +136,8 @@ private:
     void CreateTrayIcon();
     void LoadPictures();
     void FillStatusTable();
+    // Names, roles and tab stops for screen readers and the keyboard (GUI/MainAccessibility.cpp).
+    void SetUpAccessibility();
     void StartEngine();
 
     // What the events applied since the last refresh have left to present.

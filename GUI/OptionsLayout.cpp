@@ -5,6 +5,8 @@
 #include "ui/Dpi.h"
 #include "ui/ScaledPicture.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <initializer_list>
 
@@ -148,13 +150,18 @@ bool TOptionsForm::CreateLayout() {
 bool TOptionsForm::CreateFoldersTab() {
     const HWND page = FoldersTab->Handle();
     const HFONT font = formFont.Handle();
+    // A picture button's caption is never drawn: it is what screen readers say, the tooltip's words.
+    const wchar_t* addTip = L"Add folder with music files to Tonalix";
+    const wchar_t* removeTip = L"Remove selected folder from Tonalix";
     if (!PathListBox.Create(page, Args(0, 0, 0, 0, L"", font)) ||
-        !AddPathBtn.Create(page, Args(0, 0, 0, 0, L"Add folder", font)) ||
-        !RemovePathBtn.Create(page, Args(0, 0, 0, 0, L"Remove folder", font)) ||
+        !AddPathBtn.Create(page, Args(0, 0, 0, 0, addTip, font)) ||
+        !RemovePathBtn.Create(page, Args(0, 0, 0, 0, removeTip, font)) ||
         !SourcesGroupBox.Create(page, Rect(0, 0, 0, 0), L"My Music Sources", font))
         return false;
-    AddPathBtn.SetTooltip(L"Add folder with music files to Tonalix");
-    RemovePathBtn.SetTooltip(L"Remove selected folder from Tonalix");
+    AddPathBtn.SetTooltip(addTip);
+    RemovePathBtn.SetTooltip(removeTip);
+    FolderImage.SetAccessible(ROLE_SYSTEM_GRAPHIC, L"Music folders");
+    ItunesImage.SetAccessible(ROLE_SYSTEM_GRAPHIC, L"iTunes music library");
     for (ui::Image* image : {&FolderImage, &ItunesImage}) {
         image->SetVisible(false);
         image->SetParent(&SourcesGroupBox);
@@ -182,6 +189,9 @@ bool TOptionsForm::CreateOptionsTab() {
 
     BWLabel.SetCaption(L"KiB/s");
     BWLabel.SetParent(OptionsTab);
+    // The unit is drawn, not a window: the edit box carries it as its name.
+    BWLabel.SetAccessible(0);
+    BWEdit.SetAccessibleName(BWLabel.Caption());
     return true;
 }
 

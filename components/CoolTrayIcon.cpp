@@ -227,8 +227,16 @@ void TCoolTrayIcon::HandleIconMessage(UINT event) {
     case WM_LBUTTONUP: OnLeftButtonUp(); break;
     case WM_LBUTTONDBLCLK: OnLeftButtonDoubleClick(); break;
     case WM_RBUTTONDOWN: OnRightButtonDown(); break;
+    // From the keyboard (Win+B, the arrows, then Enter, Space or the menu key) the shell sends
+    // these instead of button messages: the menu is the way to everything the icon offers.
+    case NIN_KEYSELECT:
+    case WM_CONTEXTMENU: OnKeyboardMenu(); break;
     default: break;
     }
+}
+
+void TCoolTrayIcon::OnKeyboardMenu() {
+    if (FPopupMenu) PopupAtCursor();
 }
 
 void TCoolTrayIcon::OnLeftButtonDown() {

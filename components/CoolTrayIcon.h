@@ -139,6 +139,7 @@ private:
     void OnLeftButtonUp();
     void OnLeftButtonDoubleClick();
     void OnRightButtonDown();
+    void OnKeyboardMenu();
     void OnCycleTick();
     void OnClickTick();
     void PerformClick();

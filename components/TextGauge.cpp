@@ -2,6 +2,9 @@
 
 #include "core/GaugeMath.h"
 #include "ui/EInvalidOperation.h"
+#include "ui/HighContrast.h"
+
+#include <oleacc.h>
 
 #include <string>
 
@@ -54,22 +57,33 @@ bool TBltBitmap::MakeLike(const TBltBitmap& templ) {
 TTextGauge::TTextGauge() {
     SetBounds(0, 0, 100, 100);
     captionFont_.Set(ui::FontSpec{});
+    SetAccessible(ROLE_SYSTEM_PROGRESSBAR);
+}
+
+std::wstring TTextGauge::AccessibleDescription() const { return std::to_wstring(PercentDone()) + L"%"; }
+
+void TTextGauge::AnnouncePercent(int32_t before) const {
+    if (PercentDone() != before) NotifyAccessible(EVENT_OBJECT_VALUECHANGE);
 }
 
 void TTextGauge::SetMinValue(int32_t value) {
     if (value == FMinValue) return;
     if (value > FMaxValue) throw ui::EInvalidOperation(RangeMessage(kLowestMessageBound, int64_t{FMaxValue} - 1));
+    const int32_t before = PercentDone();
     FMinValue = value;
     if (FCurValue < value) FCurValue = value;
     Repaint();
+    AnnouncePercent(before);
 }
 
 void TTextGauge::SetMaxValue(int32_t value) {
     if (value == FMaxValue) return;
     if (value < FMinValue) throw ui::EInvalidOperation(RangeMessage(int64_t{FMinValue} + 1, kHighestMessageBound));
+    const int32_t before = PercentDone();
     FMaxValue = value;
     if (FCurValue > value) FCurValue = value;
     Repaint();
+    AnnouncePercent(before);
 }
 
 void TTextGauge::SetProgress(int32_t value) {
@@ -79,11 +93,14 @@ void TTextGauge::SetProgress(int32_t value) {
     FCurValue = value;
     // Frequent position updates cost nothing until the shown percentage moves.
     if (PercentDone() != before) Repaint();
+    AnnouncePercent(before);
 }
 
 void TTextGauge::AddProgress(int32_t value) {
+    const int32_t before = PercentDone();
     FCurValue = core::ClampToRange(int64_t{FCurValue} + value, FMinValue, FMaxValue);
     Repaint();
+    AnnouncePercent(before);
 }
 
 int32_t TTextGauge::PercentDone() const {
@@ -102,6 +119,7 @@ void TTextGauge::SetTextAndProgress(const std::wstring& text, int32_t value) {
     if (textChanged) FText = text;
     FCurValue = core::ClampToRange(value, FMinValue, FMaxValue);
     if (textChanged || PercentDone() != before) Repaint();
+    AnnouncePercent(before);
 }
 
 void TTextGauge::SetShowText(bool show) {
@@ -161,7 +179,9 @@ void TTextGauge::Paint(HDC dc) {
 void TTextGauge::PaintBar(HDC dc, const RECT& paintRect) const {
     const int barWidth = paintRect.right - paintRect.left + 1;
     const int barHeight = paintRect.bottom - paintRect.top + 1;
-    ui::ScopedBrush back(CreateSolidBrush(ResolveColor(FBackColor)));
+    // In high contrast the bar takes the system's colours instead of its own.
+    const bool system = ui::HighContrastOn();
+    ui::ScopedBrush back(CreateSolidBrush(system ? GetSysColor(COLOR_WINDOW) : ResolveColor(FBackColor)));
     FillRect(dc, &paintRect, back);
 
     int fillSize = core::ScaleByPercent(PercentDone(), barWidth);
@@ -169,7 +189,7 @@ void TTextGauge::PaintBar(HDC dc, const RECT& paintRect) const {
     if (fillSize <= 0) return;
     // Right and bottom are absolute edges, not extents from the paint rectangle's corner.
     const RECT fill{paintRect.left, paintRect.top, fillSize, barHeight};
-    ui::ScopedBrush fore(CreateSolidBrush(ResolveColor(FForeColor)));
+    ui::ScopedBrush fore(CreateSolidBrush(system ? GetSysColor(COLOR_HIGHLIGHT) : ResolveColor(FForeColor)));
     FillRect(dc, &fill, fore);
 }
 

@@ -80,7 +80,13 @@ public:
     void Paint(HDC dc) override;
     bool Opaque() const override { return true; }
 
+    // A progress bar whose value is the caption and whose description is the whole percentage.
+    std::wstring AccessibleValue() const override { return FText; }
+    std::wstring AccessibleDescription() const override;
+
 private:
+    // Screen readers hear of the bar's whole percentage, not of every step behind it.
+    void AnnouncePercent(int32_t before) const;
     RECT PaintRect() const;
     void PaintBar(HDC dc, const RECT& paintRect) const;
     void PaintCaption(HDC dc, const RECT& paintRect) const;

@@ -1,10 +1,13 @@
 #include "ui/Container.h"
 
+#include "ui/FocusHolder.h"
 #include "ui/GraphicControl.h"
 #include "ui/GdiHandles.h"
+#include "ui/HighContrast.h"
 #include "ui/WindowedControl.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -55,7 +58,7 @@ void Container::RepaintRect(const RECT& rect, GraphicControl* opaqueControl) {
 }
 
 void Container::PaintContent(HDC dc, const RECT& area) {
-    ScopedBrush background(CreateSolidBrush(background_));
+    ScopedBrush background(CreateSolidBrush(HighContrastOn() ? GetSysColor(COLOR_WINDOW) : background_));
     FillRect(dc, &area, background);
     for (GraphicControl* control : controls_) {
         if (!control->Visible()) continue;
@@ -68,7 +71,84 @@ void Container::PaintContent(HDC dc, const RECT& area) {
         IntersectClipRect(dc, b.left, b.top, b.right, b.bottom);
         SetViewportOrgEx(dc, origin.x + b.left, origin.y + b.top, nullptr);
         control->Paint(dc);
+        if (control->KeyboardFocused()) {
+            const RECT focus{0, 0, control->Width(), control->Height()};
+            DrawFocusRect(dc, &focus);
+        }
         RestoreDC(dc, saved);
+    }
+}
+
+const Container* Container::FromHandle(HWND hwnd) { return dynamic_cast<const Container*>(Window::FromHandle(hwnd)); }
+
+long Container::AccessibleRole() const { return ROLE_SYSTEM_CLIENT; }
+
+AccessibleItem Container::ItemFor(GraphicControl& control) const {
+    AccessibleItem item;
+    item.control = &control;
+    item.role = control.AccessibleRole();
+    item.name = control.AccessibleName();
+    item.value = control.AccessibleValue();
+    item.description = control.AccessibleDescription();
+    item.screen = control.Bounds();
+    MapWindowPoints(Handle(), nullptr, reinterpret_cast<POINT*>(&item.screen), 2);
+    item.invisible = !control.Visible() || !IsWindowVisible(Handle());
+    if (control.TabStop()) {
+        item.focusable = true;
+        item.focused = control.KeyboardFocused();
+        item.focus = [&control] { control.FocusFromKeyboard(); };
+    }
+    if (control.OnClick) {
+        item.defaultAction = item.role == ROLE_SYSTEM_LINK ? L"Jump" : L"Click";
+        item.action = control.OnClick;
+    }
+    return item;
+}
+
+namespace {
+
+// Top to bottom by lines, left to right within a line. An element starts a new line when its top
+// lies below the middle of the line's first element, so a check box and the edit box beside it,
+// a few pixels apart in height, are read in the order the eye reads them.
+void SortInReadingOrder(std::vector<AccessibleItem>& items) {
+    std::stable_sort(items.begin(), items.end(),
+                     [](const AccessibleItem& a, const AccessibleItem& b) { return a.screen.top < b.screen.top; });
+    auto line = items.begin();
+    while (line != items.end()) {
+        const LONG middle = line->screen.top + (line->screen.bottom - line->screen.top) / 2;
+        auto end = std::find_if(line + 1, items.end(), [middle](const AccessibleItem& i) { return i.screen.top >= middle; });
+        std::stable_sort(line, end,
+                         [](const AccessibleItem& a, const AccessibleItem& b) { return a.screen.left < b.screen.left; });
+        line = end;
+    }
+}
+
+}  // namespace
+
+std::vector<AccessibleItem> Container::AccessibleItems() const {
+    std::vector<AccessibleItem> items;
+    for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (FocusHolder::Is(child)) continue;
+        AccessibleItem item;
+        item.window = child;
+        GetWindowRect(child, &item.screen);
+        items.push_back(std::move(item));
+    }
+    for (GraphicControl* control : controls_) {
+        if (control->AccessibleRole()) items.push_back(ItemFor(*control));
+    }
+    SortInReadingOrder(items);
+    return items;
+}
+
+void Container::NotifyAccessible(const GraphicControl* control, DWORD event) const {
+    if (!Handle()) return;
+    const std::vector<AccessibleItem> items = AccessibleItems();
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].control == control) {
+            NotifyAccessibleEvent(event, Handle(), static_cast<long>(i + 1));
+            return;
+        }
     }
 }
 
@@ -227,6 +307,9 @@ LRESULT Container::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             control->OnScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)));
             return 0;
         }
+        break;
+    case WM_GETOBJECT:
+        if (const LRESULT object = AnswerGetObject(Handle(), wParam, lParam, &Container::Source)) return object;
         break;
     case WM_NCDESTROY:
         tooltip_ = nullptr;

@@ -2,6 +2,7 @@
 // input to them, and forwards control notifications to the windowed controls placed on it.
 #pragma once
 
+#include "ui/AccessibleObject.h"
 #include "ui/Window.h"
 
 #include <vector>
@@ -11,7 +12,7 @@ namespace ui {
 class GraphicControl;
 class WindowedControl;
 
-class Container : public Window {
+class Container : public Window, public AccessibleSource {
 public:
     ~Container() override;
 
@@ -31,6 +32,19 @@ public:
     // whose origin is the container's client origin.
     void PaintContent(HDC dc, const RECT& area);
 
+    // What screen readers find here: the child windows and the windowless controls that have a
+    // role, in reading order (lines top to bottom, left to right within a line), hidden ones
+    // marked invisible.
+    std::vector<AccessibleItem> AccessibleItems() const override;
+    long AccessibleRole() const override;
+    std::wstring AccessibleName() const override { return Text(); }
+    // The element a windowless control placed here stands for.
+    AccessibleItem ItemFor(GraphicControl& control) const;
+    // Raises `event` for the element of `control`.
+    void NotifyAccessible(const GraphicControl* control, DWORD event) const;
+    // The container a window of this process belongs to, if it is one.
+    static const Container* FromHandle(HWND hwnd);
+
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -45,6 +59,7 @@ private:
     void SetHovered(GraphicControl* control);
     void UpdateTooltip();
     static WindowedControl* FromChild(HWND child);
+    static const AccessibleSource* Source(HWND hwnd) { return FromHandle(hwnd); }
 
     std::vector<GraphicControl*> controls_;  // bottom first
     COLORREF background_ = GetSysColor(COLOR_BTNFACE);

@@ -1,5 +1,7 @@
 #include "ui/Edit.h"
 
+#include "ui/HighContrast.h"
+
 #include <commctrl.h>
 
 namespace ui {
@@ -37,7 +39,7 @@ void Edit::OnCommand(WORD notification) {
 }
 
 HBRUSH Edit::OnCtlColor(HDC dc) {
-    if (!brush_) return nullptr;
+    if (!brush_ || HighContrastOn()) return nullptr;
     SetBkColor(dc, color_);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     return brush_;

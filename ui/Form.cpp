@@ -31,6 +31,11 @@ void Form::OnDpiChanged(int, const RECT& suggested) {
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Form::RepaintAll() const {
+    // High contrast on or off changes every colour and picture: everything paints afresh.
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 void Form::BringToForeground() const {
     if (!Handle()) return;
     SetForegroundWindow(Handle());
@@ -63,6 +68,12 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnDpiChanged(previous, *reinterpret_cast<const RECT*>(lParam));
         return 0;
     }
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETHIGHCONTRAST) RepaintAll();
+        break;
+    case WM_SYSCOLORCHANGE:
+        RepaintAll();
+        break;
     default:
         break;
     }

@@ -17,6 +17,7 @@ public:
     void BringToForeground() const;
     // The scale the window is laid out for.
     int Dpi() const { return dpi_; }
+    void RepaintAll() const;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -1,10 +1,14 @@
 #include "ui/GraphicControl.h"
 
 #include "ui/Container.h"
+#include "ui/FocusHolder.h"
 
 namespace ui {
 
+GraphicControl::GraphicControl() = default;
+
 GraphicControl::~GraphicControl() {
+    focusHolder_.reset();
     if (parent_) parent_->Detach(this);
 }
 
@@ -19,6 +23,7 @@ void GraphicControl::SetParent(Container* parent) {
         parent_->Attach(this);
         Invalidate();
     }
+    if (focusHolder_) focusHolder_->Follow();
 }
 
 void GraphicControl::BringToFront() {
@@ -39,6 +44,7 @@ void GraphicControl::SetVisible(bool visible) {
     if (visible_ == visible) return;
     visible_ = visible;
     if (parent_) parent_->InvalidateRect(bounds_);
+    if (focusHolder_) focusHolder_->Follow();
 }
 
 bool GraphicControl::Showing() const {
@@ -51,6 +57,31 @@ void GraphicControl::Invalidate() const {
 
 void GraphicControl::Repaint() const {
     if (parent_ && visible_) parent_->RepaintRect(bounds_, Opaque() ? const_cast<GraphicControl*>(this) : nullptr);
+}
+
+void GraphicControl::SetAccessible(long role, const std::wstring& name) {
+    accessibleRole_ = role;
+    accessibleName_ = name;
+}
+
+void GraphicControl::NotifyAccessible(DWORD event) const {
+    if (parent_ && AccessibleRole()) parent_->NotifyAccessible(this, event);
+}
+
+void GraphicControl::SetTabStop(bool tabStop) {
+    if (tabStop == TabStop()) return;
+    if (!tabStop) {
+        focusHolder_.reset();
+        return;
+    }
+    focusHolder_ = std::make_unique<FocusHolder>(*this);
+    focusHolder_->Follow();
+}
+
+bool GraphicControl::KeyboardFocused() const { return focusHolder_ && focusHolder_->Focused(); }
+
+void GraphicControl::FocusFromKeyboard() const {
+    if (focusHolder_) focusHolder_->Focus();
 }
 
 }  // namespace ui

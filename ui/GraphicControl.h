@@ -4,15 +4,17 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace ui {
 
 class Container;
+class FocusHolder;
 
 class GraphicControl {
 public:
-    GraphicControl() = default;
+    GraphicControl();
     virtual ~GraphicControl();
     GraphicControl(const GraphicControl&) = delete;
     GraphicControl& operator=(const GraphicControl&) = delete;
@@ -52,12 +54,32 @@ public:
     std::function<void()> OnMouseEnter;
     std::function<void()> OnMouseLeave;
 
+    // What a screen reader is told about the control (ROLE_SYSTEM_*); role 0 leaves it out, as
+    // for a decorative picture or a label that names a window instead.
+    void SetAccessible(long role, const std::wstring& name = std::wstring());
+    virtual long AccessibleRole() const { return accessibleRole_; }
+    virtual std::wstring AccessibleName() const { return accessibleName_; }
+    virtual std::wstring AccessibleValue() const { return std::wstring(); }
+    virtual std::wstring AccessibleDescription() const { return std::wstring(); }
+    // Raises a win event (EVENT_OBJECT_*) for the control's element of its container.
+    void NotifyAccessible(DWORD event) const;
+
+    // A tab stop after the container's own: the keyboard can focus the control, and Enter or
+    // Space click it.
+    void SetTabStop(bool tabStop);
+    bool TabStop() const { return focusHolder_ != nullptr; }
+    bool KeyboardFocused() const;
+    void FocusFromKeyboard() const;
+
 private:
     Container* parent_ = nullptr;
     RECT bounds_{};
     bool visible_ = true;
     LPCWSTR cursor_ = nullptr;
     std::wstring hint_;
+    long accessibleRole_ = 0;
+    std::wstring accessibleName_;
+    std::unique_ptr<FocusHolder> focusHolder_;
 };
 
 }  // namespace ui

@@ -2,7 +2,11 @@
 
 #include "ui/GdiHandles.h"
 
+#include <oleacc.h>
+
 namespace ui {
+
+long GroupBox::AccessibleRole() const { return ROLE_SYSTEM_GROUPING; }
 
 namespace {
 constexpr int kCaptionLeft = 8;

@@ -15,6 +15,7 @@ public:
     [[nodiscard]] bool Create(HWND parent, const RECT& bounds, const std::wstring& caption, HFONT font);
     // The caption's font; the box does not own it.
     void SetFont(HFONT font);
+    long AccessibleRole() const override;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

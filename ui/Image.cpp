@@ -1,5 +1,7 @@
 #include "ui/Image.h"
 
+#include "ui/HighContrast.h"
+
 namespace ui {
 
 void Image::SetPicture(const PngImage& picture) {
@@ -12,6 +14,7 @@ void Image::SetPicture(const PngImage& picture) {
 }
 
 void Image::Paint(HDC dc) {
+    if (backdrop_ && HighContrastOn()) return;
     if (!picture_.Empty()) picture_.Draw(dc, 0, 0);
 }
 

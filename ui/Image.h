@@ -12,12 +12,15 @@ public:
     void SetPicture(const PngImage& picture);
     const PngImage& Picture() const { return picture_; }
     void SetAutoSize(bool autoSize) { autoSize_ = autoSize; }
+    // A backdrop gives way to the system's colours in high contrast; pictures that inform stay.
+    void SetBackdrop(bool backdrop) { backdrop_ = backdrop; }
 
     void Paint(HDC dc) override;
 
 private:
     PngImage picture_;
     bool autoSize_ = true;
+    bool backdrop_ = false;
 };
 
 }  // namespace ui

@@ -2,8 +2,18 @@
 
 #include "ui/Container.h"
 #include "ui/GdiHandles.h"
+#include "ui/HighContrast.h"
+
+#include <oleacc.h>
 
 namespace ui {
+
+Label::Label() { SetAccessible(ROLE_SYSTEM_STATICTEXT); }
+
+std::wstring Label::AccessibleName() const {
+    const std::wstring own = GraphicControl::AccessibleName();
+    return own.empty() ? caption_ : own;
+}
 
 void Label::SetStyle(const LabelStyle& style) {
     style_ = style;
@@ -17,6 +27,7 @@ void Label::SetCaption(const std::wstring& caption) {
     caption_ = caption;
     AdjustSize();
     Invalidate();
+    NotifyAccessible(EVENT_OBJECT_NAMECHANGE);
 }
 
 void Label::SetUnderline(bool underline) {
@@ -51,11 +62,17 @@ int Label::TextWidth() const {
     return rc.right - rc.left;
 }
 
+COLORREF Label::TextColor() const {
+    // In high contrast the program's own colours give way; links take the system's link colour.
+    if (HighContrastOn()) return GetSysColor(AccessibleRole() == ROLE_SYSTEM_LINK ? COLOR_HOTLIGHT : COLOR_WINDOWTEXT);
+    return style_.color == CLR_INVALID ? GetSysColor(COLOR_WINDOWTEXT) : style_.color;
+}
+
 void Label::Paint(HDC dc) {
     RECT rc{0, 0, Width(), Height()};
     ScopedSelect font(dc, font_.Handle());
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, style_.color == CLR_INVALID ? GetSysColor(COLOR_WINDOWTEXT) : style_.color);
+    SetTextColor(dc, TextColor());
     DrawTextW(dc, caption_.c_str(), -1, &rc, DrawFlags());
 }
 

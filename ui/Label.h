@@ -22,6 +22,7 @@ struct LabelStyle {
 
 class Label : public GraphicControl {
 public:
+    Label();
     void SetStyle(const LabelStyle& style);
     void SetCaption(const std::wstring& caption);
     const std::wstring& Caption() const { return caption_; }
@@ -32,9 +33,12 @@ public:
     int TextWidth() const;
 
     void Paint(HDC dc) override;
+    // The caption, unless the label was given a name of its own.
+    std::wstring AccessibleName() const override;
 
 private:
     UINT DrawFlags() const;
+    COLORREF TextColor() const;
     void AdjustSize();
 
     LabelStyle style_;

@@ -26,6 +26,7 @@ Panel* PageControl::AddPage(const std::wstring& caption) {
         SendMessageW(Handle(), TCM_DELETEITEM, static_cast<WPARAM>(index), 0);
         return nullptr;
     }
+    page->SetText(caption);  // never drawn; the name screen readers give the page
     // Directly after the tabs and the pages before it: the order Tab visits.
     const HWND previous = pages_.empty() ? Handle() : pages_.back()->Handle();
     SetWindowPos(page->Handle(), previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

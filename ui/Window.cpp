@@ -6,6 +6,15 @@ HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
 
 Window::~Window() { Destroy(); }
 
+Window* Window::FromHandle(HWND hwnd) {
+    DWORD process = 0;
+    if (!hwnd || !GetWindowThreadProcessId(hwnd, &process) || process != GetCurrentProcessId()) return nullptr;
+    // The class's procedure, not the window's: a tooltip may have subclassed the window.
+    if (reinterpret_cast<WNDPROC>(GetClassLongPtrW(hwnd, GCLP_WNDPROC)) != &Window::Trampoline) return nullptr;
+    auto* window = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return window && window->hwnd_ == hwnd ? window : nullptr;
+}
+
 void Window::Destroy() {
     if (hwnd_) DestroyWindow(hwnd_);
 }

@@ -32,6 +32,8 @@ public:
     Window& operator=(const Window&) = delete;
 
     HWND Handle() const { return hwnd_; }
+    // The object of a window of this process made through this class; null for any other.
+    static Window* FromHandle(HWND hwnd);
     void Destroy();
 
     bool Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }

@@ -1,6 +1,7 @@
 #include "ui/WindowedControl.h"
 
 #include "ui/GdiHandles.h"
+#include "ui/AccessibleObject.h"
 #include "ui/Window.h"
 
 #include <commctrl.h>
@@ -48,12 +49,20 @@ void WindowedControl::Subclass() {
 LRESULT CALLBACK WindowedControl::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                                DWORD_PTR data) {
     auto* self = reinterpret_cast<WindowedControl*>(data);
+    if (message == WM_GETOBJECT && !self->accessibleName_.empty()) {
+        if (const LRESULT object = AnswerNamedStandardObject(hwnd, wParam, lParam, self->accessibleName_)) return object;
+    }
     try {
         LRESULT result = 0;
         if (self->OnControlMessage(message, wParam, lParam, result)) return result;
     } catch (...) {
     }
     return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void WindowedControl::SetAccessibleName(const std::wstring& name) {
+    accessibleName_ = name;
+    Subclass();
 }
 
 std::wstring WindowedControl::Text() const {

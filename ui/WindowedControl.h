@@ -40,6 +40,9 @@ public:
     void SetBounds(int left, int top, int width, int height) const;
     RECT Bounds() const;  // in the parent's client coordinates
     void Focus() const { SetFocus(hwnd_); }
+    // The name screen readers give the control when the text naming it is drawn without a window.
+    void SetAccessibleName(const std::wstring& name);
+    const std::wstring& AccessibleName() const { return accessibleName_; }
     bool Focused() const { return GetFocus() == hwnd_; }
 
     virtual void OnCommand(WORD notification) {}
@@ -58,6 +61,7 @@ private:
                                          DWORD_PTR data);
     HWND hwnd_ = nullptr;
     bool subclassed_ = false;
+    std::wstring accessibleName_;
 };
 
 }  // namespace ui
