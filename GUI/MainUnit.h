@@ -136,7 +136,8 @@ private:
     void CreateTrayIcon();
     void LoadPictures();
     void FillStatusTable();
-    // Names, roles and tab stops for screen readers and the keyboard (GUI/MainAccessibility.cpp).
+    // Names, roles, tab stops and backdrops for screen readers, the keyboard and high contrast
+    // (GUI/MainAccessibility.cpp).
     void SetUpAccessibility();
     void StartEngine();
 
