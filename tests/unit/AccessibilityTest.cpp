@@ -269,7 +269,7 @@ TEST_F(AccessibilityTest, OptionsNamesThePictureButtonsTheSourcePicturesAndTheSp
 
 TEST_F(AccessibilityTest, AboutReadsItsTwoLines) {
     TAboutForm about;
-    ASSERT_TRUE(about.Create(form->Handle()));
+    ASSERT_EQ(about.Create(form->Handle()), TAboutCreateResult::Created);
     about.ShowAbout();
     Pump();
     const AccessibleNode root = Tree(about.Handle());
