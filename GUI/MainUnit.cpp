@@ -88,9 +88,10 @@ bool TPelkoMainForm::Create(bool showWindow) {
     ui::WindowClass cls;
     cls.name = kMainWindowClass;
     cls.icon = LoadIconW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDI_TONALIX));
+    // The class's small icon is for the system's scale.
     cls.smallIcon = static_cast<HICON>(LoadImageW(ui::ModuleInstance(), MAKEINTRESOURCEW(IDI_TONALIX), IMAGE_ICON,
-                                                  ui::SmallIconSize(ui::SystemDpi()),
-                                                  ui::SmallIconSize(ui::SystemDpi()), LR_DEFAULTCOLOR));
+                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                  LR_DEFAULTCOLOR));
     ui::CreateArgs args;
     args.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     args.exStyle = WS_EX_CONTROLPARENT;

@@ -30,7 +30,9 @@ ui::FontSpec Tahoma(bool bold) {
     return spec;
 }
 
-RECT Rect(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
+constexpr RECT Rect(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
+
+constexpr RECT kPageControlPlace = Rect(8, 8, 412, 336);
 
 SIZE ClientSize(HWND window) {
     RECT rc{};
@@ -55,12 +57,24 @@ void Move(HWND window, const RECT& r) {
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
-ui::ControlArgs Args(int left, int top, int width, int height, const wchar_t* text, HFONT font, DWORD style = 0) {
+ui::LabelStyle UnitLabelStyle(int dpi) {
+    ui::LabelStyle label;
+    label.font = ui::ScaledFont(Tahoma(false), dpi);
+    label.autoSize = true;
+    return label;
+}
+
+// A control told of a font it already has would repaint for nothing, hidden or not.
+void SetFontOnChange(const ui::WindowedControl& control, HFONT font) {
+    if (reinterpret_cast<HFONT>(SendMessageW(control.Handle(), WM_GETFONT, 0, 0)) != font) control.SetFont(font);
+}
+
+ui::ControlArgs Args(const RECT& place, const wchar_t* text, HFONT font, DWORD style = 0) {
     ui::ControlArgs args;
-    args.left = left;
-    args.top = top;
-    args.width = width;
-    args.height = height;
+    args.left = place.left;
+    args.top = place.top;
+    args.width = place.right - place.left;
+    args.height = place.bottom - place.top;
     args.text = text;
     args.style = WS_VISIBLE | style;
     args.font = font;
@@ -98,16 +112,13 @@ void TOptionsForm::CreateFonts() {
 }
 
 bool TOptionsForm::CreateLayout() {
-    // Created in tab order; LayoutControls places everything from the table below.
+    // Every control is made in tab order at its place from the table below, at the dialog's scale;
+    // LayoutControls places them again from the same table.
     const HFONT font = formFont.Handle();
-    if (!PageControl1.Create(Handle(), Args(0, 0, 0, 0, L"", font))) return false;
+    if (!PageControl1.Create(Handle(), Args(Placed(kPageControlPlace), L"", font))) return false;
     FoldersTab = PageControl1.AddPage(L"My Music");
     OptionsTab = PageControl1.AddPage(L"Settings");
     if (!FoldersTab || !OptionsTab) return false;
-    if (!CreateFoldersTab() || !CreateOptionsTab()) return false;
-    if (!DoneButton1.Create(Handle(), Args(0, 0, 0, 0, L"Done", font)) ||
-        !CancelButton1.Create(Handle(), Args(0, 0, 0, 0, L"Cancel", font)))
-        return false;
 
     const SIZE none{0, 0};
     const HWND form = Handle(), folders = FoldersTab->Handle(), options = OptionsTab->Handle();
@@ -122,29 +133,45 @@ bool TOptionsForm::CreateLayout() {
     // never changes. The page control comes first, so the pages have their size before the
     // controls on them are placed.
     layout_ = {
-        {[this](const RECT& r) { PageControl1.Place(r.left, r.top, r.right - r.left, r.bottom - r.top); },
-         Rect(8, 8, 412, 336), kAllSides, none, form},
-        {move(DoneButton1), Rect(264, 350, 75, 25), kRight | kBottom, none, form},
-        {move(CancelButton1), Rect(345, 350, 75, 25), kRight | kBottom, none, form},
-        {move(PathListBox), Rect(3, 3, 348, 229), kAllSides, SIZE{100, 171}, folders},
-        {move(AddPathBtn), Rect(354, 3, 46, 46), kTop | kRight, none, folders},
-        {move(RemovePathBtn), Rect(354, 55, 47, 46), kTop | kRight, none, folders},
-        {move(SourcesGroupBox), Rect(3, 238, 348, 67), kLeft | kRight | kBottom, none, folders},
-        {set(FolderImage), Rect(13, 23, 58, 42), kLeft | kTop, none, nullptr},
-        {set(ItunesImage), Rect(13, 16, 51, 51), kLeft | kTop, none, nullptr},
-        {move(ItunesRadioBtn), Rect(77, 43, 148, 17), kLeft | kTop, none, nullptr, &ItunesRadioBtn},
-        {move(FoldersRadioBtn), Rect(77, 20, 175, 17), kLeft | kTop, none, nullptr, &FoldersRadioBtn},
-        {move(StartupCheckbox), Rect(3, 21, 222, 17), kLeft | kTop, none, options, &StartupCheckbox},
-        {move(LoginCheckbox), Rect(3, 44, 222, 17), kLeft | kTop, none, options, &LoginCheckbox},
-        {move(BWCheckBox), Rect(3, 67, 119, 17), kLeft | kTop, none, options, &BWCheckBox},
-        {move(BWEdit), Rect(125, 65, 28, 21), kLeft | kTop, none, options, nullptr, &BWCheckBox},
-        {move(BWUpDown), Rect(153, 65, 15, 21), kLeft | kTop, none, options, nullptr, &BWCheckBox},
+        {&PageControl1, [this](const RECT& r) { PageControl1.Place(r.left, r.top, r.right - r.left, r.bottom - r.top); },
+         kPageControlPlace, kAllSides, none, form},
+        {&DoneButton1, move(DoneButton1), Rect(264, 350, 75, 25), kRight | kBottom, none, form},
+        {&CancelButton1, move(CancelButton1), Rect(345, 350, 75, 25), kRight | kBottom, none, form},
+        {&PathListBox, move(PathListBox), Rect(3, 3, 348, 229), kAllSides, SIZE{100, 171}, folders},
+        {&AddPathBtn, move(AddPathBtn), Rect(354, 3, 46, 46), kTop | kRight, none, folders},
+        {&RemovePathBtn, move(RemovePathBtn), Rect(354, 55, 47, 46), kTop | kRight, none, folders},
+        {&SourcesGroupBox, move(SourcesGroupBox), Rect(3, 238, 348, 67), kLeft | kRight | kBottom, none, folders},
+        {&FolderImage, set(FolderImage), Rect(13, 23, 58, 42), kLeft | kTop, none, nullptr},
+        {&ItunesImage, set(ItunesImage), Rect(13, 16, 51, 51), kLeft | kTop, none, nullptr},
+        {&ItunesRadioBtn, move(ItunesRadioBtn), Rect(77, 43, 148, 17), kLeft | kTop, none, nullptr, &ItunesRadioBtn},
+        {&FoldersRadioBtn, move(FoldersRadioBtn), Rect(77, 20, 175, 17), kLeft | kTop, none, nullptr,
+         &FoldersRadioBtn},
+        {&StartupCheckbox, move(StartupCheckbox), Rect(3, 21, 222, 17), kLeft | kTop, none, options, &StartupCheckbox},
+        {&LoginCheckbox, move(LoginCheckbox), Rect(3, 44, 222, 17), kLeft | kTop, none, options, &LoginCheckbox},
+        {&BWCheckBox, move(BWCheckBox), Rect(3, 67, 119, 17), kLeft | kTop, none, options, &BWCheckBox},
+        {&BWEdit, move(BWEdit), Rect(125, 65, 28, 21), kLeft | kTop, none, options, nullptr, &BWCheckBox},
+        {&BWUpDown, move(BWUpDown), Rect(153, 65, 15, 21), kLeft | kTop, none, options, nullptr, &BWCheckBox},
         // Sized by its caption; only its corner comes from here.
-        {[this](const RECT& r) { BWLabel.SetBounds(r.left, r.top, BWLabel.Width(), BWLabel.Height()); },
+        {&BWLabel, [this](const RECT& r) { BWLabel.SetBounds(r.left, r.top, BWLabel.Width(), BWLabel.Height()); },
          Rect(172, 68, 0, 0), kLeft | kTop, none, options, nullptr, &BWCheckBox},
     };
+    if (!CreateFoldersTab() || !CreateOptionsTab()) return false;
+    if (!DoneButton1.Create(Handle(), Args(PlaceOf(&DoneButton1), L"Done", font)) ||
+        !CancelButton1.Create(Handle(), Args(PlaceOf(&CancelButton1), L"Cancel", font)))
+        return false;
     ApplyScale();
     return true;
+}
+
+RECT TOptionsForm::Placed(const RECT& design) const {
+    return ui::ScaleRect(design.left, design.top, design.right - design.left, design.bottom - design.top, Dpi());
+}
+
+RECT TOptionsForm::PlaceOf(const void* control) const {
+    for (const Place& row : layout_) {
+        if (row.control == control) return Placed(row.design);
+    }
+    return RECT{};
 }
 
 bool TOptionsForm::CreateFoldersTab() {
@@ -153,10 +180,10 @@ bool TOptionsForm::CreateFoldersTab() {
     // A picture button's caption is never drawn: it is what screen readers say, the tooltip's words.
     const wchar_t* addTip = L"Add folder with music files to Tonalix";
     const wchar_t* removeTip = L"Remove selected folder from Tonalix";
-    if (!PathListBox.Create(page, Args(0, 0, 0, 0, L"", font)) ||
-        !AddPathBtn.Create(page, Args(0, 0, 0, 0, addTip, font)) ||
-        !RemovePathBtn.Create(page, Args(0, 0, 0, 0, removeTip, font)) ||
-        !SourcesGroupBox.Create(page, Rect(0, 0, 0, 0), L"My Music Sources", font))
+    if (!PathListBox.Create(page, Args(PlaceOf(&PathListBox), L"", font)) ||
+        !AddPathBtn.Create(page, Args(PlaceOf(&AddPathBtn), addTip, font)) ||
+        !RemovePathBtn.Create(page, Args(PlaceOf(&RemovePathBtn), removeTip, font)) ||
+        !SourcesGroupBox.Create(page, PlaceOf(&SourcesGroupBox), L"My Music Sources", font))
         return false;
     AddPathBtn.SetTooltip(addTip);
     RemovePathBtn.SetTooltip(removeTip);
@@ -168,26 +195,28 @@ bool TOptionsForm::CreateFoldersTab() {
     }
     // iTunes comes first in the tab order; the two form one group for the arrow keys.
     const HWND group = SourcesGroupBox.Handle();
-    return ItunesRadioBtn.Create(group, Args(0, 0, 0, 0, L"Use my iTunes music library", font), true) &&
-           FoldersRadioBtn.Create(group, Args(0, 0, 0, 0, L"Select my music folders manually", font), false);
+    return ItunesRadioBtn.Create(group, Args(PlaceOf(&ItunesRadioBtn), L"Use my iTunes music library", font), true) &&
+           FoldersRadioBtn.Create(group, Args(PlaceOf(&FoldersRadioBtn), L"Select my music folders manually", font),
+                                  false);
 }
 
 bool TOptionsForm::CreateOptionsTab() {
     const HWND page = OptionsTab->Handle();
     const HFONT font = formFont.Handle();
-    if (!StartupCheckbox.Create(page, Args(0, 0, 0, 0, L"Start Tonalix when the computer starts", font)) ||
-        !LoginCheckbox.Create(page, Args(0, 0, 0, 0, L"Automatically login when Tonalix starts", font)) ||
-        !BWCheckBox.Create(page, Args(0, 0, 0, 0, L"Limit upload speed to ", font)))
+    if (!StartupCheckbox.Create(page, Args(PlaceOf(&StartupCheckbox), L"Start Tonalix when the computer starts", font)) ||
+        !LoginCheckbox.Create(page, Args(PlaceOf(&LoginCheckbox), L"Automatically login when Tonalix starts", font)) ||
+        !BWCheckBox.Create(page, Args(PlaceOf(&BWCheckBox), L"Limit upload speed to ", font)))
         return false;
     // The spin buttons come before the edit in the tab order; both start disabled.
-    ui::ControlArgs edit = Args(0, 0, 0, 0, L"10", boldFont.Handle(), WS_DISABLED);
-    ui::ControlArgs spin = Args(0, 0, 0, 0, L"", font, WS_DISABLED);
+    ui::ControlArgs edit = Args(PlaceOf(&BWEdit), L"10", boldFont.Handle(), WS_DISABLED);
+    ui::ControlArgs spin = Args(PlaceOf(&BWUpDown), L"", font, WS_DISABLED);
     if (!BWEdit.Create(page, edit) || !BWUpDown.Create(page, spin, BWEdit)) return false;
     SetWindowPos(BWUpDown.Handle(), BWCheckBox.Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     BWUpDown.SetRange(2, 1000);
     BWUpDown.SetPosition(10);
 
     BWLabel.SetCaption(L"KiB/s");
+    BWLabel.SetStyle(UnitLabelStyle(Dpi()));
     BWLabel.SetParent(OptionsTab);
     // The unit is drawn, not a window: the edit box carries it as its name.
     BWLabel.SetAccessible(0);
@@ -203,14 +232,13 @@ void TOptionsForm::ApplyScale() {
                                                      &ItunesRadioBtn, &FoldersRadioBtn, &StartupCheckbox,
                                                      &LoginCheckbox, &BWCheckBox, &BWUpDown, &DoneButton1,
                                                      &CancelButton1})
-        control->SetFont(font);
-    BWEdit.SetFont(boldFont.Handle());
+        SetFontOnChange(*control, font);
+    SetFontOnChange(BWEdit, boldFont.Handle());
     SourcesGroupBox.SetFont(font);
     PathListBox.SetItemHeight(ui::Scale(kListItemHeight, dpi));
-    ui::LabelStyle label;
-    label.font = ui::ScaledFont(Tahoma(false), dpi);
-    label.autoSize = true;
-    BWLabel.SetStyle(label);
+    // Restyled only when the scale changes it: a restyle repaints the page, hidden or not.
+    const ui::LabelStyle label = UnitLabelStyle(dpi);
+    if (BWLabel.GetFont().Spec().height != label.font.height) BWLabel.SetStyle(label);
 
     const HINSTANCE module = ui::ModuleInstance();
     AddPathBtn.SetPictures(ui::LoadPicture(module, L"OPT_ADD", dpi), ui::LoadPicture(module, L"OPT_ADD_DISABLED", dpi));
@@ -254,11 +282,12 @@ void TOptionsForm::LayoutControls() {
     const SIZE form = ClientSize(Handle());
     const RECT pages = PageControl1.PageRect();
     const RECT tabs = PageControl1.Bounds();
-    const SIZE pageDesign{ui::Scale(412, dpi) - ((tabs.right - tabs.left) - (pages.right - pages.left)),
-                          ui::Scale(336, dpi) - ((tabs.bottom - tabs.top) - (pages.bottom - pages.top))};
+    const RECT tabsDesign = Placed(kPageControlPlace);
+    const SIZE pageDesign{(tabsDesign.right - tabsDesign.left) - ((tabs.right - tabs.left) - (pages.right - pages.left)),
+                          (tabsDesign.bottom - tabsDesign.top) - ((tabs.bottom - tabs.top) - (pages.bottom - pages.top))};
     // How much each check box grew for its text, for the rows that follow it.
     std::vector<std::pair<const ui::WindowedControl*, int>> widened;
-    for (const Placed& row : layout_) {
+    for (const Place& row : layout_) {
         SIZE grown{0, 0};
         if (row.parent == Handle()) {
             grown = SIZE{form.cx - ui::Scale(kClientWidth, dpi), form.cy - ui::Scale(kClientHeight, dpi)};
@@ -266,8 +295,7 @@ void TOptionsForm::LayoutControls() {
             const SIZE page = ClientSize(row.parent);
             grown = SIZE{page.cx - pageDesign.cx, page.cy - pageDesign.cy};
         }
-        const RECT design = ui::ScaleRect(row.design.left, row.design.top, row.design.right - row.design.left,
-                                          row.design.bottom - row.design.top, dpi);
+        const RECT design = Placed(row.design);
         const SIZE minimum{ui::Scale(row.minimum.cx, dpi), ui::Scale(row.minimum.cy, dpi)};
         RECT placed = AnchoredRect(design, row.anchors, grown.cx, grown.cy, minimum);
         for (const auto& [control, extra] : widened) {

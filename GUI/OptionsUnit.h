@@ -88,7 +88,8 @@ private:
     // A control's place at 96 dpi: it keeps its distance to the named sides of its parent (the
     // dialog or a page; none for controls in the group box, which never changes its height) as
     // the dialog resizes.
-    struct Placed {
+    struct Place {
+        const void* control;
         std::function<void(const RECT&)> place;
         RECT design;
         unsigned anchors;
@@ -106,6 +107,9 @@ private:
     void ConnectHandlers();
     void LayoutControls();
     void CreateFonts();
+    // A rectangle of the table at the dialog's scale; the table's place of `control` so.
+    RECT Placed(const RECT& design) const;
+    RECT PlaceOf(const void* control) const;
     // Fonts, pictures and places for the dialog's scale.
     void ApplyScale();
     void CenterOnScreen();
@@ -117,7 +121,7 @@ private:
     bool modal_ = false;
     // The control that had the focus when the dialog was last deactivated.
     HWND savedFocus_ = nullptr;
-    std::vector<Placed> layout_;
+    std::vector<Place> layout_;
 };
 
 extern std::unique_ptr<TOptionsForm> OptionsForm;

@@ -17,7 +17,7 @@ void Form::SetClientSize(int width, int height) const {
     GetClientRect(Handle(), &client);
     const int extraWidth = width - (client.right - client.left);
     const int extraHeight = height - (client.bottom - client.top);
-    const bool frameMayDiffer = dpi_ != SystemDpi() && (extraWidth != 0 || extraHeight != 0);
+    const bool frameMayDiffer = (extraWidth != 0 || extraHeight != 0) && dpi_ != SystemDpi();
     if (extraHeight > 0 || frameMayDiffer) {
         SetWindowPos(Handle(), nullptr, 0, 0, rc.right - rc.left + extraWidth, rc.bottom - rc.top + extraHeight,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

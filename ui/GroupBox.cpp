@@ -36,6 +36,7 @@ bool GroupBox::Create(HWND parent, const RECT& bounds, const std::wstring& capti
 }
 
 void GroupBox::SetFont(HFONT font) {
+    if (frame_.font == font) return;
     frame_.font = font;
     frame_.Invalidate();
 }
