@@ -207,9 +207,14 @@ void TPelkoMainForm::LayOut() {
         SetWindowPos(panel->Handle(), nullptr, 0, 0, client.right, client.bottom,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    // Any control of the tables, placed at the window's scale.
+    const auto place = [dpi](auto& control, int left, int top, int width, int height) {
+        const RECT r = ui::ScaleRect(left, top, width, height, dpi);
+        control.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        return r;
+    };
     for (const LabelRow& row : labels) {
-        const RECT r = ui::ScaleRect(row.left, row.top, row.width, row.height, dpi);
-        row.label.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        const RECT r = place(row.label, row.left, row.top, row.width, row.height);
         ui::LabelStyle style = row.style;
         style.font = ui::ScaledFont(style.font, dpi);
         style.font.underline = row.label.GetFont().Spec().underline && row.label.GetFont().Handle();
@@ -219,14 +224,10 @@ void TPelkoMainForm::LayOut() {
     }
     formFont_.Set(ui::ScaledFont(Tahoma(-11), dpi));
     for (const ControlRow& row : controls) {
-        const RECT r = ui::ScaleRect(row.left, row.top, row.width, row.height, dpi);
-        row.control.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        place(row.control, row.left, row.top, row.width, row.height);
         row.control.SetFont(formFont_.Handle());
     }
-    for (const PictureRow& row : pictures) {
-        const RECT r = ui::ScaleRect(row.left, row.top, row.width, row.height, dpi);
-        row.control.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
-    }
+    for (const PictureRow& row : pictures) place(row.control, row.left, row.top, row.width, row.height);
     // The update flag keeps to the client area's top-right corner, whatever the rounding.
     const SIZE flag{ui::Scale(kUpdateFlagWidth, dpi), ui::Scale(kUpdateFlagHeight, dpi)};
     SWUpdateImage.SetBounds(client.right - flag.cx, 0, flag.cx, flag.cy);

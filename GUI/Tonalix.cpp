@@ -6,6 +6,7 @@
 #include "GUI/OptionsUnit.h"
 #include "GUI/VersionInfo.h"
 #include "GUI/WindowMessages.h"
+#include "ui/ComApartment.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -41,7 +42,8 @@ int Run() {
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // The window thread is a COM apartment until the windows are gone.
+    const ui::ComApartment com;
 
     int exitCode = 0;
     {
@@ -60,7 +62,6 @@ int Run() {
         AboutForm.reset();
         OptionsForm.reset();
     }
-    if (SUCCEEDED(com)) CoUninitialize();
     ProgramVersion.reset();
     return exitCode;
 }

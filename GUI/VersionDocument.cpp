@@ -1,5 +1,7 @@
 #include "GUI/VersionDocument.h"
 
+#include "ui/ComApartment.h"
+
 #include <ole2.h>
 #include <msxml2.h>
 
@@ -83,21 +85,6 @@ public:
 
 private:
     VARIANT value_;
-};
-
-// Joins the calling thread to a COM apartment for as long as the object lives.
-class ComApartment {
-public:
-    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    // RPC_E_CHANGED_MODE leaves the thread in its multithreaded apartment, which serves as well.
-    HRESULT result_;
 };
 
 // ---- the fetch on the worker thread ---------------------------------------------------------
@@ -352,7 +339,7 @@ private:
         parsed_ = true;
     }
 
-    ComApartment apartment_;  // first in, last out: the DOM below is released inside it
+    ui::ComApartment apartment_;  // first in, last out: the DOM below is released inside it
     ComPtr<IXMLDOMDocument2> dom_;
     TVersionFetchLimits limits_;
     std::shared_ptr<FetchState> fetch_;

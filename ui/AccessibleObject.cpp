@@ -46,34 +46,16 @@ VARIANT Self() {
     return v;
 }
 
-// The client object of a window that lists its own elements.
-class ClientObject final : public IAccessible, public IEnumVARIANT {
+// What every accessible object here shares: its reference count and an IDispatch without type
+// information (clients use the vtable; there is nothing to script against).
+class AccessibleBase : public IAccessible {
 public:
-    ClientObject(HWND hwnd, AccessibleSourceFinder find) : hwnd_(hwnd), find_(find) {}
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            IsEqualIID(riid, oleacc::kIID_IAccessible)) {
-            *out = static_cast<IAccessible*>(this);
-        } else if (IsEqualIID(riid, kIID_IEnumVARIANT)) {
-            *out = static_cast<IEnumVARIANT*>(this);
-        } else {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
     STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
     STDMETHODIMP_(ULONG) Release() override {
         const LONG left = InterlockedDecrement(&refs_);
         if (left == 0) delete this;
         return static_cast<ULONG>(left);
     }
-
-    // IDispatch: clients use the vtable; there is no type information to script against.
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         if (count) *count = 0;
         return S_OK;
@@ -83,6 +65,40 @@ public:
     STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
         return E_NOTIMPL;
     }
+
+protected:
+    virtual ~AccessibleBase() = default;
+    static bool IsAccessibleInterface(REFIID riid) {
+        return IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+               IsEqualIID(riid, oleacc::kIID_IAccessible);
+    }
+
+private:
+    LONG refs_ = 1;
+};
+
+// The client object of a window that lists its own elements.
+class ClientObject final : public AccessibleBase, public IEnumVARIANT {
+public:
+    ClientObject(HWND hwnd, AccessibleSourceFinder find) : hwnd_(hwnd), find_(find) {}
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (IsAccessibleInterface(riid)) {
+            *out = static_cast<IAccessible*>(this);
+        } else if (IsEqualIID(riid, kIID_IEnumVARIANT)) {
+            *out = static_cast<IEnumVARIANT*>(this);
+        } else {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    // One count for both interfaces.
+    STDMETHODIMP_(ULONG) AddRef() override { return AccessibleBase::AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return AccessibleBase::Release(); }
 
     // IAccessible
     STDMETHODIMP get_accParent(IDispatch** parent) override {
@@ -366,7 +382,7 @@ public:
     }
 
 private:
-    ~ClientObject() = default;
+    ~ClientObject() override = default;
 
     const AccessibleSource* Source() const { return IsWindow(hwnd_) ? find_(hwnd_) : nullptr; }
 
@@ -408,42 +424,25 @@ private:
         return Text(fromItem(*item), out);
     }
 
-    LONG refs_ = 1;
     HWND hwnd_;
     AccessibleSourceFinder find_;
     long position_ = 0;
 };
 
 // A standard control's object under another name.
-class NamedObject final : public IAccessible {
+class NamedObject final : public AccessibleBase {
 public:
     NamedObject(ComPtr<IAccessible> inner, std::wstring name) : inner_(std::move(inner)), name_(std::move(name)) {}
 
     STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            IsEqualIID(riid, oleacc::kIID_IAccessible)) {
+        if (IsAccessibleInterface(riid)) {
             *out = static_cast<IAccessible*>(this);
             AddRef();
             return S_OK;
         }
         return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG left = InterlockedDecrement(&refs_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        if (count) *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
     }
 
     STDMETHODIMP get_accName(VARIANT child, BSTR* name) override {
@@ -477,9 +476,8 @@ public:
     STDMETHODIMP put_accValue(VARIANT v, BSTR s) override { return inner_->put_accValue(v, s); }
 
 private:
-    ~NamedObject() = default;
+    ~NamedObject() override = default;
 
-    LONG refs_ = 1;
     ComPtr<IAccessible> inner_;
     std::wstring name_;
 };

@@ -1,6 +1,7 @@
 // The running program read from another process, as a screen reader reads it.
 #include "AccessibleTree.h"
 #include "ProgramRunner.h"
+#include "ui/ComApartment.h"
 
 #include <gtest/gtest.h>
 #include <oleacc.h>
@@ -35,23 +36,10 @@ size_t ModuleCount(DWORD pid) {
     return count;
 }
 
-class ComApartment {
-public:
-    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    HRESULT result_;
-};
-
 }  // namespace
 
 TEST(ScreenReaderTest, AnotherProcessReadsTheLoginPanelAndTheLibraryLoadsOnlyThen) {
-    ComApartment com;
+    ui::ComApartment com;
     ScratchFolder scratch;
     ProgramRun run(scratch, L"reader");
     StoredConfig config;
@@ -88,9 +76,13 @@ TEST(ScreenReaderTest, AnotherProcessReadsTheLoginPanelAndTheLibraryLoadsOnlyThe
     for (const auto& row : rows) {
         const AccessibleNode* node = login.Find(row.name);
         ASSERT_NE(node, nullptr) << std::string(row.name, row.name + wcslen(row.name));
-        if (row.role) EXPECT_EQ(node->role, row.role);
+        if (row.role) {
+            EXPECT_EQ(node->role, row.role);
+        }
         EXPECT_FALSE(node->Invisible());
-        if (row.action) EXPECT_EQ(node->defaultAction, row.action);
+        if (row.action) {
+            EXPECT_EQ(node->defaultAction, row.action);
+        }
     }
     EXPECT_EQ(login.Find(L"Email")->value, L"ann@example.com");
     RECT frame{};
@@ -105,7 +97,7 @@ TEST(ScreenReaderTest, AnotherProcessReadsTheLoginPanelAndTheLibraryLoadsOnlyThe
 }
 
 TEST(ScreenReaderTest, AnotherProcessReadsTheOptionsDialogAndTheAboutWindow) {
-    ComApartment com;
+    ui::ComApartment com;
     ScratchFolder scratch;
     ProgramRun run(scratch, L"reader-windows");
     WriteStoredConfig(run.ConfigPath(), StoredConfig{});

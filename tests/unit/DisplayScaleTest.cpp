@@ -83,8 +83,9 @@ bool SameSize(SIZE a, SIZE b) { return a.cx == b.cx && a.cy == b.cy; }
 class DisplayScaleTest : public MainWindowTest {
 protected:
     void SetUp() override {
-        if (const char* expected = std::getenv("TONALIX_EXPECT_DPI"))
+        if (const char* expected = std::getenv("TONALIX_EXPECT_DPI")) {
             ASSERT_EQ(ui::SystemDpi(), std::atoi(expected)) << "the prefix's LogPixels";
+        }
         MainWindowTest::SetUp();
         Application().SetIdleHandler(nullptr);
         ProgramVersion = std::make_unique<TVersionInfo>();
